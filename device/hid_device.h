@@ -1,0 +1,47 @@
+#pragma once
+
+#include "hid_backend.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+// The link to the amplifier: finds it by its USB identifiers, holds it, and carries out one
+// command transaction at a time (an output report, then an input report echoing the command).
+class HidDevice
+{
+public:
+    static constexpr std::size_t report_size = 65;
+    static constexpr std::size_t reply_size = 64;
+    static constexpr std::size_t payload_size = 63;
+    static constexpr std::size_t max_interfaces = 64;
+    static constexpr int reply_timeout_ms = 3000;
+
+    explicit HidDevice(std::unique_ptr<HidBackend> platform);
+
+    bool is_open = false;
+    bool need_identify = true;
+    int vendor_id = 0;
+    int product_id = 0;
+    int alt_vendor_id = 0;
+    int alt_product_id = 0;
+    std::array<std::uint8_t, report_size> out_report{};
+    std::array<std::uint8_t, report_size> in_report{};
+
+    void init_ids(int vendor, int product, int alt_vendor, int alt_product);
+    // True when a matching device is held on return. A held device costs one presence probe.
+    bool open_device();
+    bool close_device();
+    // Sends command with the 63-byte payload (or the previous payload when none is given) and
+    // reads the reply; true when the reply echoes the command. A transaction that fails because
+    // the device is gone closes it.
+    bool exchange(int command, std::uint8_t* reply, const std::uint8_t* payload);
+
+private:
+    bool matches(const HidBackend::Interface& candidate) const;
+    void drain_stale_reports();
+    bool fail_transaction();
+
+    std::unique_ptr<HidBackend> platform;
+    bool holding = false;
+};
