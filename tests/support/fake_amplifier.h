@@ -1,0 +1,107 @@
+#pragma once
+
+#include "hid_backend.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <set>
+#include <vector>
+
+// A scripted amplifier behind the HID platform interface. It answers at once or not at all,
+// so tests step the program without waiting; the fields say how it behaves next.
+class FakeAmplifier : public HidBackend
+{
+public:
+    using Report = std::array<std::uint8_t, 65>;
+
+    std::vector<Interface> interfaces{{"/dev/hidraw0", 0x8D88, 0x0066}};
+    bool plugged = true;
+    int variant = 2;
+    std::array<std::uint8_t, 38> stored_image{};
+    std::set<int> silent;      // commands received but never answered
+    std::set<int> wrong_echo;  // commands answered with a wrong echo byte
+    bool short_replies = false;
+
+    std::vector<Report> received; // every output report, report-ID byte first
+    int enumerations = 0;
+    int opens = 0;
+    std::deque<std::vector<std::uint8_t>> pending; // input reports waiting to be read
+
+    std::vector<int> commands() const
+    {
+        std::vector<int> codes;
+        for (const auto& report : received)
+            codes.push_back(report[1]);
+        return codes;
+    }
+
+    std::vector<Interface> enumerate(std::size_t max_count) override
+    {
+        ++enumerations;
+        std::vector<Interface> present;
+        if (plugged) {
+            for (const auto& candidate : interfaces) {
+                if (present.size() == max_count)
+                    break;
+                present.push_back(candidate);
+            }
+        }
+        return present;
+    }
+
+    bool open(const std::string&) override
+    {
+        if (!plugged)
+            return false;
+        ++opens;
+        held = true;
+        return true;
+    }
+
+    void close() override { held = false; }
+    bool is_present() override { return held && plugged; }
+
+    bool write(const std::uint8_t* report, std::size_t length) override
+    {
+        if (!held || !plugged || length != 65)
+            return false;
+        Report copy{};
+        std::copy(report, report + length, copy.begin());
+        received.push_back(copy);
+        answer(copy);
+        return true;
+    }
+
+    int read(std::uint8_t* data, std::size_t capacity, int) override
+    {
+        if (!held || !plugged)
+            return read_error;
+        if (pending.empty())
+            return 0;
+        const auto reply = pending.front();
+        pending.pop_front();
+        const std::size_t n = std::min(capacity, reply.size());
+        std::copy(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(n), data);
+        return static_cast<int>(n);
+    }
+
+private:
+    void answer(const Report& report)
+    {
+        const int command = report[1];
+        if (command == 56)
+            std::copy(report.begin() + 2, report.begin() + 40, stored_image.begin());
+        if (silent.count(command))
+            return;
+        std::vector<std::uint8_t> reply(short_replies ? 40 : 64, 0);
+        reply[0] = static_cast<std::uint8_t>(wrong_echo.count(command) ? command ^ 0xFF : command);
+        if (command == 54)
+            reply[1] = static_cast<std::uint8_t>(variant);
+        if (command == 55)
+            std::copy(stored_image.begin(), stored_image.end(), reply.begin() + 1);
+        pending.push_back(reply);
+    }
+
+    bool held = false;
+};
