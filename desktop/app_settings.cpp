@@ -1,0 +1,106 @@
+#include "app_settings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTemporaryFile>
+#include <QVariant>
+
+namespace {
+
+const char file_name[] = "config.ini";
+const char autoload_key[] = "autoload";
+
+struct UnsignedKey
+{
+    const char* name;
+    quint32 SettingsValues::*field;
+};
+
+const UnsignedKey unsigned_keys[] = {
+    {"HotKeys/volume_up_fsModifiers", &SettingsValues::volume_up_fsModifiers},
+    {"HotKeys/volume_up_global_hot_key", &SettingsValues::volume_up_global_hot_key},
+    {"HotKeys/volume_down_fsModifiers", &SettingsValues::volume_down_fsModifiers},
+    {"HotKeys/volume_down_global_hot_key", &SettingsValues::volume_down_global_hot_key},
+};
+
+// The text a key holds as written in the file. A value with commas comes back from the
+// INI reader as a list; joined again it is just another text the conversions judge.
+QString stored_text(const QSettings& settings, const QString& key)
+{
+    const QVariant value = settings.value(key);
+    if (value.userType() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+} // namespace
+
+QString AppSettings::default_path()
+{
+    return choose_path(QCoreApplication::applicationDirPath(),
+                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
+QString AppSettings::choose_path(const QString& executable_dir, const QString& user_config_dir)
+{
+    // Without a home directory there is no per-user place; the executable's directory is
+    // then as good as anything and saving simply fails there.
+    if (user_config_dir.isEmpty() || can_write_beside(executable_dir))
+        return QDir(executable_dir).filePath(QLatin1String(file_name));
+    return QDir(user_config_dir).filePath(QLatin1String(file_name));
+}
+
+bool AppSettings::can_write_beside(const QString& dir)
+{
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        return false;
+    const QFileInfo existing(QDir(dir).filePath(QLatin1String(file_name)));
+    if (existing.exists() && (!existing.isFile() || !existing.isWritable()))
+        return false;
+    // The file is replaced through a temporary file beside it, so the directory must take
+    // new files. Only trying tells that for certain (read-only mounts, ACLs, root squash).
+    QTemporaryFile probe(QDir(dir).filePath(QLatin1String(file_name) + QLatin1String(".XXXXXX")));
+    return probe.open();
+}
+
+SettingsValues AppSettings::load(const QString& path)
+{
+    SettingsValues values;
+    const QSettings settings(path, QSettings::IniFormat);
+    const QString autoload = QLatin1String(autoload_key);
+    if (settings.contains(autoload))
+        values.autoload = parse_bool(stored_text(settings, autoload));
+    for (const UnsignedKey& key : unsigned_keys) {
+        const QString name = QLatin1String(key.name);
+        if (settings.contains(name))
+            values.*key.field = parse_unsigned(stored_text(settings, name));
+    }
+    return values;
+}
+
+void AppSettings::save(const QString& path, const SettingsValues& values)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setValue(QLatin1String(autoload_key), values.autoload);
+    for (const UnsignedKey& key : unsigned_keys)
+        settings.setValue(QLatin1String(key.name), values.*key.field);
+    settings.sync();
+}
+
+bool AppSettings::parse_bool(const QString& text)
+{
+    return !(text.isEmpty() || text == QLatin1String("0") ||
+             text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0);
+}
+
+quint32 AppSettings::parse_unsigned(const QString& text)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok, 10);
+    return ok ? value : 0;
+}

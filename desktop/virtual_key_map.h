@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+// Stored hot key values keep their Windows meaning; this turns them into X11 terms.
+class VirtualKeyMap
+{
+public:
+    // The keysym for a Windows virtual-key code, 0 (no symbol) when the key has none here.
+    // Letters map to their lower-case keysyms; OEM punctuation keys follow the US layout.
+    static quint32 keysym(quint32 virtual_key);
+
+    // The X modifier mask for hot key modifier bits (Alt 1, Ctrl 2, Shift 4, Win 8), none
+    // when other bits are set.
+    static std::optional<quint16> x_modifiers(quint32 modifiers);
+};
