@@ -19,10 +19,12 @@ int main(int argc, char* argv[])
 
     int result = 0;
     {
+        // Taken over before the window puts up its tray icon: a session may end the program
+        // as soon as the icon is seen, and the request waits until the event loop runs.
+        TerminationSignals termination;
         Widget window;
         QObject::connect(&instance, &InstanceGuard::message_received, &window,
                          &Widget::message_arrived);
-        TerminationSignals termination;
         QObject::connect(&termination, &TerminationSignals::termination_requested, &window,
                          &Widget::request_exit);
         result = QApplication::exec();
