@@ -1,0 +1,162 @@
+#pragma once
+
+#include "x11_desktop.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <functional>
+#include <vector>
+
+// The real program, copied into a scratch directory (its own settings file and single-instance
+// identity), run under the emulated amplifier. The amplifier is steered through its control
+// file and observed through its traffic log.
+class EmulatedRun
+{
+public:
+    struct Report
+    {
+        qint64 ms = 0;
+        int command = 0;
+        QByteArray payload; // report bytes 2..64
+    };
+
+    QTemporaryDir dir;
+    QProcess process;
+
+    explicit EmulatedRun(const QString& control_text = {})
+    {
+        program = dir.filePath(QStringLiteral("quadron"));
+        QFile::copy(QStringLiteral(QUADRON_PATH), program);
+        write_control(control_text);
+    }
+
+    ~EmulatedRun()
+    {
+        // An orderly end: the program writes its settings before its directory goes.
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            if (!process.waitForFinished(5000)) {
+                process.kill();
+                process.waitForFinished(5000);
+            }
+        }
+    }
+
+    QString control_path() const { return dir.filePath(QStringLiteral("amplifier.ini")); }
+    QString log_path() const { return dir.filePath(QStringLiteral("traffic.log")); }
+    QString program_path() const { return program; }
+
+    // Rewrites the control file; the traffic log line is always added.
+    void write_control(const QString& amplifier_keys)
+    {
+        QSaveFile file(control_path());
+        file.open(QIODevice::WriteOnly);
+        file.write("[amplifier]\n");
+        file.write(amplifier_keys.toUtf8());
+        file.write("\ntraffic_log=" + log_path().toUtf8() + "\n");
+        file.commit();
+    }
+
+    void start(const QStringList& arguments = {})
+    {
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUADRON_EMULATOR"), control_path());
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(EMULATOR_PATH),
+                      QStringList{QStringLiteral("--"), program} + arguments);
+        process.waitForStarted();
+    }
+
+    bool running()
+    {
+        process.waitForFinished(1);
+        return process.state() == QProcess::Running;
+    }
+
+    std::vector<Report> traffic() const
+    {
+        std::vector<Report> reports;
+        QFile file(log_path());
+        if (!file.open(QIODevice::ReadOnly))
+            return reports;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() != 3 || fields[2].size() != 126)
+                continue;
+            reports.push_back({fields[0].toLongLong(), fields[1].toInt(), QByteArray::fromHex(fields[2])});
+        }
+        return reports;
+    }
+
+    std::vector<int> commands() const
+    {
+        std::vector<int> codes;
+        for (const auto& report : traffic())
+            codes.push_back(report.command);
+        return codes;
+    }
+
+    bool wait_for(const std::function<bool()>& condition, int timeout_ms = 10000) const
+    {
+        QDeadlineTimer deadline(timeout_ms);
+        while (!condition()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(20);
+        }
+        return true;
+    }
+
+    bool wait_for_writes(std::size_t count, int timeout_ms = 10000) const
+    {
+        return wait_for([&] { return count_of(56) >= count; }, timeout_ms);
+    }
+
+    std::size_t count_of(int command) const
+    {
+        std::size_t n = 0;
+        for (int code : commands())
+            n += code == command;
+        return n;
+    }
+
+    // Closes the error box the program shows (its only top-level window titled with the
+    // application's name), as a user would with the window's close button, until the program
+    // has ended. A close that arrives while the box is still coming up is simply repeated.
+    bool close_message_box_until_finished(int timeout_ms = 20000)
+    {
+        X11Desktop desktop;
+        QDeadlineTimer deadline(timeout_ms);
+        while (!deadline.hasExpired()) {
+            if (const qint64 pid = program_pid()) {
+                for (quint32 box : desktop.shown_windows(QStringLiteral("Quadron"), pid))
+                    desktop.close_window(box);
+            }
+            if (process.waitForFinished(200))
+                return true;
+        }
+        return false;
+    }
+
+    // The program's process: the emulator's child.
+    qint64 program_pid() const
+    {
+        const QString emulator = QString::number(process.processId());
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(emulator));
+        if (!children.open(QIODevice::ReadOnly))
+            return 0;
+        return children.readAll().trimmed().split(' ').first().toLongLong();
+    }
+
+private:
+    QString program;
+};

@@ -1,0 +1,124 @@
+// The real program against the emulated amplifier, as processes: what the amplifier receives.
+#include "emulated_run.h"
+
+#include <QtTest>
+
+namespace {
+
+// A stored image whose soft-mute register says "off", as the window starts: the read-back
+// then changes nothing and the image must come back byte for byte.
+const QString stored_image = QStringLiteral(
+    "1A2B 0C0D 11FF 4224 1E93 2085 22C4 2508 2C39 30AA 40A4 41A5 42B0 43B1 5011 5190 6022 7033 0105");
+
+QByteArray image_bytes()
+{
+    QString hex = stored_image;
+    hex.remove(QLatin1Char(' '));
+    return QByteArray::fromHex(hex.toLatin1());
+}
+
+} // namespace
+
+class TestAmplifierLink : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void a_connection_reads_once_then_writes_back_every_cycle()
+    {
+        EmulatedRun run(QStringLiteral("variant=3\nimage=") + stored_image);
+        run.start();
+        QVERIFY(run.wait_for_writes(10));
+        const auto traffic = run.traffic();
+        QCOMPARE(traffic[0].command, 54);
+        QCOMPARE(traffic[1].command, 55);
+        for (std::size_t i = 2; i < traffic.size(); ++i) {
+            QCOMPARE(traffic[i].command, 56);
+            QCOMPARE(traffic[i].payload.left(38), image_bytes());
+        }
+        // About ten writes a second.
+        const qint64 span = traffic.back().ms - traffic[2].ms;
+        const double interval = double(span) / double(traffic.size() - 3);
+        QVERIFY2(interval > 80 && interval < 250, qPrintable(QString::number(interval)));
+    }
+
+    void unplug_and_replug_start_over()
+    {
+        EmulatedRun run;
+        run.start();
+        QVERIFY(run.wait_for_writes(3));
+        run.write_control(QStringLiteral("attached=false"));
+        QThread::msleep(1500);
+        const std::size_t writes = run.count_of(56);
+        QThread::msleep(500);
+        QCOMPARE(run.count_of(56), writes); // nothing reaches an unplugged amplifier
+        run.write_control(QStringLiteral("attached=true\nvariant=6"));
+        QVERIFY(run.wait_for([&] { return run.count_of(54) == 2 && run.count_of(55) == 2; }));
+        QVERIFY(run.wait_for_writes(writes + 3));
+        QVERIFY(run.running());
+    }
+
+    void unusable_amplifiers_end_the_program_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<std::size_t>("commands");
+        QTest::newRow("variant 0") << QStringLiteral("variant=0") << 2 << std::size_t(1);
+        QTest::newRow("variant 1") << QStringLiteral("variant=1") << 2 << std::size_t(1);
+        QTest::newRow("variant 7") << QStringLiteral("variant=7") << 2 << std::size_t(1);
+        QTest::newRow("silent identification") << QStringLiteral("silent=54") << 1 << std::size_t(1);
+        QTest::newRow("wrong echo") << QStringLiteral("wrong_echo=54") << 1 << std::size_t(1);
+    }
+    void unusable_amplifiers_end_the_program()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, exit_code);
+        QFETCH(std::size_t, commands);
+        EmulatedRun run(control);
+        run.start();
+        QVERIFY(run.close_message_box_until_finished());
+        QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.process.exitCode(), exit_code);
+        QCOMPARE(run.commands(), std::vector<int>(commands, 54));
+        QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config.ini"))));
+    }
+
+    void no_write_before_a_read_succeeds()
+    {
+        EmulatedRun run(QStringLiteral("silent=55\nimage=") + stored_image);
+        run.start();
+        QVERIFY(run.wait_for([&] { return run.count_of(55) >= 2; }, 15000));
+        QCOMPARE(run.count_of(56), std::size_t(0));
+        run.write_control(QStringLiteral("image=") + stored_image);
+        QVERIFY(run.wait_for_writes(2, 10000));
+        const auto traffic = run.traffic();
+        const auto first_write = std::find_if(traffic.begin(), traffic.end(),
+                                              [](const auto& r) { return r.command == 56; });
+        QCOMPARE(first_write->payload.left(38), image_bytes());
+    }
+
+    void the_near_miss_interface_is_left_alone()
+    {
+        EmulatedRun run(QStringLiteral("other_interfaces=3"));
+        run.start();
+        QVERIFY(run.wait_for_writes(3));
+        QCOMPARE(run.commands().front(), 54);
+        QCOMPARE(run.count_of(54), std::size_t(1));
+    }
+
+    void a_late_reply_confuses_no_later_exchange()
+    {
+        EmulatedRun run;
+        run.start();
+        QVERIFY(run.wait_for_writes(2));
+        run.write_control(QStringLiteral("reply_delay_ms=3500"));
+        QThread::msleep(5000); // at least one write times out and its reply arrives late
+        run.write_control(QStringLiteral("reply_delay_ms=0"));
+        const std::size_t writes = run.count_of(56);
+        QVERIFY(run.wait_for_writes(writes + 5, 15000));
+        QVERIFY(run.running());
+        QCOMPARE(run.count_of(54), std::size_t(1)); // never taken for a new connection
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAmplifierLink)
+#include "test_amplifier_link.moc"
