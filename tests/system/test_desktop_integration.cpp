@@ -1,0 +1,131 @@
+// The real program's desktop side as processes: global hot keys pressed with xdotool, and
+// sleep notices from a stand-in logind on a private system bus, seen in the amplifier's traffic.
+#include "emulated_run.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QtTest>
+
+namespace {
+
+constexpr int volume_value_offset = 7; // REG_VOLUME's value byte in the image payload
+constexpr int sub_value_offset = 31;   // REG_SUB's
+
+int last_byte(const EmulatedRun& run, int offset)
+{
+    const auto traffic = run.traffic();
+    return traffic.empty() ? -1 : static_cast<std::uint8_t>(traffic.back().payload[offset]);
+}
+
+void press(const char* keys)
+{
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keys)});
+}
+
+// Volume -20 dB (code 36), subwoofer 0 dB, rear speakers on the primary source.
+const QString image = QStringLiteral(
+    "0000 0000 00FF 0024 0080 0080 0080 0000 0000 0000 0080 0080 0080 0080 0000 0080 0000 0000 0000");
+
+} // namespace
+
+class TestDesktopIntegration : public QObject
+{
+    Q_OBJECT
+    QProcess bus;
+    QString bus_address;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--print-address"),
+                   QStringLiteral("--nofork")});
+        QVERIFY(bus.waitForReadyRead(10000));
+        bus_address = QString::fromUtf8(bus.readLine().trimmed());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus_address.toUtf8());
+    }
+    void cleanupTestCase()
+    {
+        bus.kill();
+        bus.waitForFinished();
+    }
+
+    void hot_keys_reach_the_amplifier_within_a_cycle()
+    {
+        EmulatedRun run(QStringLiteral("image=") + image);
+        run.start();
+        QVERIFY(run.wait_for_writes(3));
+        QCOMPARE(last_byte(run, volume_value_offset), 0x24);
+
+        press("ctrl+alt+b");
+        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x23; }, 1000));
+        press("ctrl+alt+c");
+        press("ctrl+alt+c");
+        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x25; }, 1000));
+        press("ctrl+alt+w");
+        QVERIFY(run.wait_for([&] { return last_byte(run, sub_value_offset) == 0x81; }, 1000));
+        press("ctrl+alt+s");
+        press("ctrl+alt+s");
+        QVERIFY(run.wait_for([&] { return last_byte(run, sub_value_offset) == 0x91; }, 1000));
+
+        // NumLock on changes nothing.
+        press("Num_Lock");
+        press("ctrl+alt+b");
+        press("Num_Lock");
+        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x24; }, 1000));
+    }
+
+    void a_combination_from_the_settings_file()
+    {
+        EmulatedRun run(QStringLiteral("image=") + image);
+        // Shift+F9 for volume up (modifier 4, virtual key 0x78); volume down read as 0: unused.
+        QFile config(run.dir.filePath(QStringLiteral("config.ini")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[HotKeys]\nvolume_up_fsModifiers=4\nvolume_up_global_hot_key=120\n"
+                     "volume_down_global_hot_key=0x43\n");
+        config.close();
+        run.start();
+        QVERIFY(run.wait_for_writes(3));
+        press("ctrl+alt+b");
+        press("ctrl+alt+c");
+        press("shift+F9");
+        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x23; }, 1000));
+        QThread::msleep(300);
+        QCOMPARE(last_byte(run, volume_value_offset), 0x23);
+    }
+
+    void sleep_closes_the_link_and_resume_reads_again()
+    {
+        EmulatedRun run;
+        run.start();
+        QVERIFY(run.wait_for_writes(3));
+        QDBusConnection logind = QDBusConnection::connectToBus(bus_address, QStringLiteral("logind"));
+        QVERIFY(logind.registerService(QStringLiteral("org.freedesktop.login1")));
+        const auto announce = [&logind](bool start) {
+            QDBusMessage signal = QDBusMessage::createSignal(
+                QStringLiteral("/org/freedesktop/login1"),
+                QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
+            signal << start;
+            logind.send(signal);
+        };
+        // The program may still be setting up its match rule: announce until the writes stop.
+        QVERIFY(run.wait_for([&] {
+            announce(true);
+            const std::size_t writes = run.count_of(56);
+            QThread::msleep(400);
+            return run.count_of(56) == writes;
+        }));
+        const std::size_t writes = run.count_of(56);
+        QThread::msleep(1000);
+        QCOMPARE(run.count_of(56), writes);
+        QCOMPARE(run.count_of(54), std::size_t(1));
+
+        announce(false);
+        QVERIFY(run.wait_for([&] { return run.count_of(54) == 2 && run.count_of(55) == 2; }));
+        QVERIFY(run.wait_for_writes(writes + 3));
+        QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopIntegration)
+#include "test_desktop_integration.moc"
