@@ -1,0 +1,279 @@
+// Starts the floor program and the real program (against the emulated amplifier) several
+// times and prints what each costs: start-up to the tray icon, memory, CPU time, hot-key
+// latency to the amplifier, writes per second. Runs inside tools/with-desktop.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+QElapsedTimer clock_since_start;
+
+int setting(const char* name, int fallback)
+{
+    const int value = qEnvironmentVariableIntValue(name);
+    return value > 0 ? value : fallback;
+}
+
+// True when a window titled title sits inside the tray host's panel.
+bool tray_icon_shown(const QString& title)
+{
+    QProcess tree;
+    tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    tree.waitForFinished();
+    int panel_indent = -1;
+    const QString needle = QLatin1Char('"') + title + QStringLiteral("\":");
+    for (const QByteArray& raw : tree.readAllStandardOutput().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        const int indent = int(line.size() - line.trimmed().size());
+        if (line.contains(QStringLiteral("(\"panel\" \"trayer\")"))) {
+            panel_indent = indent;
+            continue;
+        }
+        if (panel_indent >= 0 && indent <= panel_indent && line.trimmed().startsWith(QStringLiteral("0x")))
+            panel_indent = -1;
+        if (panel_indent >= 0 && line.contains(needle))
+            return true;
+    }
+    return false;
+}
+
+double wait_for_tray_icon(const QString& title, qint64 started_ms)
+{
+    while (clock_since_start.elapsed() - started_ms < 20000) {
+        if (tray_icon_shown(title))
+            return double(clock_since_start.elapsed() - started_ms);
+        QThread::msleep(5);
+    }
+    return -1;
+}
+
+QList<QByteArray> proc_fields(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2).split(' ');
+}
+
+double cpu_seconds(qint64 pid)
+{
+    const QList<QByteArray> f = proc_fields(pid); // f[0] is field 3 of the stat line
+    if (f.size() < 13)
+        return 0;
+    return double(f[11].toLongLong() + f[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+double rss_mib(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+double cpu_per_minute(qint64 pid, int seconds)
+{
+    const double before = cpu_seconds(pid);
+    QThread::sleep(seconds);
+    return (cpu_seconds(pid) - before) * 60.0 / seconds;
+}
+
+qint64 child_of(qint64 parent)
+{
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
+    if (!children.open(QIODevice::ReadOnly))
+        return 0;
+    return children.readAll().trimmed().split(' ').first().toLongLong();
+}
+
+struct LogLine
+{
+    qint64 ms;
+    int command;
+    QByteArray payload;
+};
+
+QList<LogLine> read_log(const QString& path, qint64* offset = nullptr)
+{
+    QList<LogLine> lines;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return lines;
+    if (offset)
+        file.seek(*offset);
+    const QByteArray text = file.readAll();
+    const qsizetype complete = text.lastIndexOf('\n') + 1;
+    if (offset)
+        *offset += complete;
+    for (const QByteArray& line : text.left(complete).split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() == 3)
+            lines.append({f[0].toLongLong(), f[1].toInt(), QByteArray::fromHex(f[2])});
+    }
+    return lines;
+}
+
+struct Figure
+{
+    const char* name;
+    QList<double> floor;
+    QList<double> quadron;
+};
+
+QString spread(QList<double> values, int decimals)
+{
+    if (values.isEmpty())
+        return QStringLiteral("-");
+    std::sort(values.begin(), values.end());
+    const double median = values[values.size() / 2];
+    return QStringLiteral("%1 (%2-%3)")
+        .arg(median, 0, 'f', decimals)
+        .arg(values.front(), 0, 'f', decimals)
+        .arg(values.back(), 0, 'f', decimals);
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: quadron-bench <directory of quadron, quadron-emulator, quadron-floor>\n");
+        return 2;
+    }
+    clock_since_start.start();
+    const QDir bin(QString::fromLocal8Bit(argv[1]));
+    const int runs = setting("BENCH_RUNS", 3);
+    const int sync_seconds = setting("BENCH_SYNC_SECONDS", 60);
+    const int idle_seconds = setting("BENCH_IDLE_SECONDS", 30);
+    const int presses = setting("BENCH_PRESSES", 50);
+
+    Figure start{"start to tray icon (ms)", {}, {}};
+    Figure rss_start{"resident memory after start (MiB)", {}, {}};
+    Figure rss_sync{"resident memory after synchronising (MiB)", {}, {}};
+    Figure cpu_sync{"CPU s/min, amplifier attached", {}, {}};
+    Figure cpu_idle{"CPU s/min, no amplifier", {}, {}};
+    Figure latency_median{"hot key to amplifier, median (ms)", {}, {}};
+    Figure latency_worst{"hot key to amplifier, worst (ms)", {}, {}};
+    Figure writes{"writes per second while connected", {}, {}};
+
+    for (int run = 0; run < runs; ++run) {
+        std::fprintf(stderr, "run %d of %d\n", run + 1, runs);
+        {
+            QProcess floor;
+            const qint64 started = clock_since_start.elapsed();
+            floor.start(bin.filePath(QStringLiteral("quadron-floor")));
+            start.floor.append(wait_for_tray_icon(QStringLiteral("Floor"), started));
+            QThread::sleep(2);
+            rss_start.floor.append(rss_mib(floor.processId()));
+            cpu_idle.floor.append(cpu_per_minute(floor.processId(), idle_seconds));
+            cpu_sync.floor.append(cpu_idle.floor.back());
+            rss_sync.floor.append(rss_mib(floor.processId()));
+            floor.terminate();
+            floor.waitForFinished();
+        }
+
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("quadron"));
+        QFile::copy(bin.filePath(QStringLiteral("quadron")), program);
+        const QString control = dir.filePath(QStringLiteral("amplifier.ini"));
+        const QString log = dir.filePath(QStringLiteral("traffic.log"));
+        const auto write_control = [&](bool attached) {
+            QFile file(control);
+            file.open(QIODevice::WriteOnly);
+            QTextStream(&file) << "[amplifier]\nattached=" << (attached ? "true" : "false")
+                               << "\ntraffic_log=" << log << '\n';
+        };
+        write_control(true);
+        QProcess emulator;
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUADRON_EMULATOR"), control);
+        emulator.setProcessEnvironment(environment);
+        const qint64 started = clock_since_start.elapsed();
+        emulator.start(bin.filePath(QStringLiteral("quadron-emulator")), {QStringLiteral("--"), program});
+        emulator.waitForStarted();
+        start.quadron.append(wait_for_tray_icon(QStringLiteral("Quadron"), started));
+        QThread::sleep(2);
+        const qint64 pid = child_of(emulator.processId());
+        rss_start.quadron.append(rss_mib(pid));
+
+        const qint64 first_ms = read_log(log).isEmpty() ? 0 : read_log(log).back().ms;
+        cpu_sync.quadron.append(cpu_per_minute(pid, sync_seconds));
+        rss_sync.quadron.append(rss_mib(pid));
+        const QList<LogLine> traffic = read_log(log);
+        const double span_s = double(traffic.back().ms - first_ms) / 1000.0;
+        const auto in_window = std::count_if(traffic.begin(), traffic.end(), [&](const LogLine& l) {
+            return l.command == 56 && l.ms > first_ms;
+        });
+        writes.quadron.append(double(in_window) / span_s);
+
+        // Hot keys: the time from a press to the changed volume byte in the amplifier's traffic.
+        QList<double> delays;
+        qint64 offset = QFileInfo(log).size();
+        int volume = static_cast<std::uint8_t>(traffic.back().payload[7]);
+        for (int i = 0; i < presses; ++i) {
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("key"), i % 2 ? QStringLiteral("ctrl+alt+c")
+                                                            : QStringLiteral("ctrl+alt+b")});
+            const qint64 pressed = clock_since_start.elapsed();
+            bool seen = false;
+            while (!seen && clock_since_start.elapsed() - pressed < 3000) {
+                for (const LogLine& line : read_log(log, &offset)) {
+                    const int value = static_cast<std::uint8_t>(line.payload[7]);
+                    if (line.command == 56 && value != volume) {
+                        volume = value;
+                        seen = true;
+                    }
+                }
+                if (!seen)
+                    QThread::usleep(500);
+            }
+            delays.append(seen ? double(clock_since_start.elapsed() - pressed) : 3000.0);
+        }
+        latency_median.quadron.append(median(delays));
+        latency_worst.quadron.append(*std::max_element(delays.begin(), delays.end()));
+
+        write_control(false);
+        QThread::sleep(2);
+        cpu_idle.quadron.append(cpu_per_minute(pid, idle_seconds));
+        emulator.terminate();
+        emulator.waitForFinished();
+    }
+
+    std::printf("%d runs each; median (min-max). Synchronising %d s, idle %d s, %d hot-key presses per run.\n\n",
+                runs, sync_seconds, idle_seconds, presses);
+    std::printf("| figure | floor | quadron | ratio |\n|---|---|---|---|\n");
+    for (const Figure* f : {&start, &rss_start, &rss_sync, &cpu_sync, &cpu_idle, &latency_median,
+                            &latency_worst, &writes}) {
+        const int decimals = f == &cpu_sync || f == &cpu_idle ? 3 : 1;
+        const double floor_median = median(f->floor);
+        const QString ratio = floor_median > 0
+                                  ? QString::number(median(f->quadron) / floor_median, 'f', 2)
+                                  : QStringLiteral("-");
+        std::printf("| %s | %s | %s | %s |\n", f->name, qPrintable(spread(f->floor, decimals)),
+                    qPrintable(spread(f->quadron, decimals)), qPrintable(ratio));
+    }
+    return 0;
+}
