@@ -2,8 +2,7 @@
 // sleep notices from a stand-in logind on a private system bus, seen in the amplifier's traffic.
 #include "emulated_run.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
+#include "stand_in_logind.h"
 #include <QtTest>
 
 namespace {
@@ -31,24 +30,10 @@ const QString image = QStringLiteral(
 class TestDesktopIntegration : public QObject
 {
     Q_OBJECT
-    QProcess bus;
-    QString bus_address;
+    StandInLogind logind;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--print-address"),
-                   QStringLiteral("--nofork")});
-        QVERIFY(bus.waitForReadyRead(10000));
-        bus_address = QString::fromUtf8(bus.readLine().trimmed());
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus_address.toUtf8());
-    }
-    void cleanupTestCase()
-    {
-        bus.kill();
-        bus.waitForFinished();
-    }
+    void initTestCase() { QVERIFY(logind.start()); }
 
     void hot_keys_reach_the_amplifier_within_a_cycle()
     {
@@ -99,18 +84,9 @@ private Q_SLOTS:
         EmulatedRun run;
         run.start();
         QVERIFY(run.wait_for_writes(3));
-        QDBusConnection logind = QDBusConnection::connectToBus(bus_address, QStringLiteral("logind"));
-        QVERIFY(logind.registerService(QStringLiteral("org.freedesktop.login1")));
-        const auto announce = [&logind](bool start) {
-            QDBusMessage signal = QDBusMessage::createSignal(
-                QStringLiteral("/org/freedesktop/login1"),
-                QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
-            signal << start;
-            logind.send(signal);
-        };
         // The program may still be setting up its match rule: announce until the writes stop.
         QVERIFY(run.wait_for([&] {
-            announce(true);
+            logind.announce_sleep(true);
             const std::size_t writes = run.count_of(56);
             QThread::msleep(400);
             return run.count_of(56) == writes;
@@ -120,10 +96,9 @@ private Q_SLOTS:
         QCOMPARE(run.count_of(56), writes);
         QCOMPARE(run.count_of(54), std::size_t(1));
 
-        announce(false);
+        logind.announce_sleep(false);
         QVERIFY(run.wait_for([&] { return run.count_of(54) == 2 && run.count_of(55) == 2; }));
         QVERIFY(run.wait_for_writes(writes + 3));
-        QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
     }
 };
 

@@ -5,8 +5,7 @@
 // the sanitizer build). QUADRON_SOAK_CYCLES sets the length (default 12).
 #include "emulated_run.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
+#include "stand_in_logind.h"
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -20,36 +19,10 @@ const QString image = QStringLiteral(
 class TestSoak : public QObject
 {
     Q_OBJECT
-    QProcess bus;
-    QString bus_address;
-
-    void announce_sleep(bool start)
-    {
-        QDBusMessage signal = QDBusMessage::createSignal(
-            QStringLiteral("/org/freedesktop/login1"),
-            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
-        signal << start;
-        QDBusConnection(QStringLiteral("logind")).send(signal);
-    }
+    StandInLogind logind;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--print-address"),
-                   QStringLiteral("--nofork")});
-        QVERIFY(bus.waitForReadyRead(10000));
-        bus_address = QString::fromUtf8(bus.readLine().trimmed());
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus_address.toUtf8());
-        QVERIFY(QDBusConnection::connectToBus(bus_address, QStringLiteral("logind"))
-                    .registerService(QStringLiteral("org.freedesktop.login1")));
-    }
-    void cleanupTestCase()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
-        bus.kill();
-        bus.waitForFinished();
-    }
+    void initTestCase() { QVERIFY(logind.start()); }
 
     void the_amplifier_only_gets_its_own_image()
     {
@@ -78,9 +51,9 @@ private Q_SLOTS:
                 QThread::msleep(random.bounded(100, 600));
                 break;
             default:
-                announce_sleep(true);
+                logind.announce_sleep(true);
                 QThread::msleep(random.bounded(100, 700));
-                announce_sleep(false);
+                logind.announce_sleep(false);
                 break;
             }
             run.write_control(base);
