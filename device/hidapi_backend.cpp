@@ -68,7 +68,8 @@ bool HidapiBackend::is_present()
     return handle && !io_failed && exists(held_path) && exists(sysfs_path);
 }
 
-// hidraw writes are synchronous: the kernel bounds them with the USB core's transfer time-out.
+// hidraw writes are synchronous and offer no time-out of our own: the kernel bounds each one
+// with the USB core's 5-second transfer time-out (interrupt OUT or SET_REPORT alike).
 bool HidapiBackend::write(const std::uint8_t* report, std::size_t length)
 {
     if (!handle)
