@@ -75,14 +75,15 @@ double cpu_seconds(qint64 pid)
     return double(f[11].toLongLong() + f[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
 }
 
-double rss_mib(qint64 pid)
+// A memory figure of /proc/<pid>/status in MiB: VmRSS now, VmHWM the peak so far.
+double memory_mib(qint64 pid, const QByteArray& field = QByteArrayLiteral("VmRSS:"))
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toDouble() / 1024.0;
     }
     return 0;
 }
@@ -173,6 +174,7 @@ int main(int argc, char* argv[])
     Figure start{"start to tray icon (ms)", {}, {}};
     Figure rss_start{"resident memory after start (MiB)", {}, {}};
     Figure rss_sync{"resident memory after synchronising (MiB)", {}, {}};
+    Figure peak{"peak resident memory (MiB)", {}, {}};
     Figure cpu_sync{"CPU s/min, amplifier attached", {}, {}};
     Figure cpu_idle{"CPU s/min, no amplifier", {}, {}};
     Figure latency_median{"hot key to amplifier, median (ms)", {}, {}};
@@ -187,10 +189,11 @@ int main(int argc, char* argv[])
             floor.start(bin.filePath(QStringLiteral("quadron-floor")));
             start.floor.append(wait_for_tray_icon(QStringLiteral("Floor"), started));
             QThread::sleep(2);
-            rss_start.floor.append(rss_mib(floor.processId()));
+            rss_start.floor.append(memory_mib(floor.processId()));
             cpu_idle.floor.append(cpu_per_minute(floor.processId(), idle_seconds));
             cpu_sync.floor.append(cpu_idle.floor.back());
-            rss_sync.floor.append(rss_mib(floor.processId()));
+            rss_sync.floor.append(memory_mib(floor.processId()));
+            peak.floor.append(memory_mib(floor.processId(), QByteArrayLiteral("VmHWM:")));
             floor.terminate();
             floor.waitForFinished();
         }
@@ -217,11 +220,11 @@ int main(int argc, char* argv[])
         start.quadron.append(wait_for_tray_icon(QStringLiteral("Quadron"), started));
         QThread::sleep(2);
         const qint64 pid = child_of(emulator.processId());
-        rss_start.quadron.append(rss_mib(pid));
+        rss_start.quadron.append(memory_mib(pid));
 
         const qint64 first_ms = read_log(log).isEmpty() ? 0 : read_log(log).back().ms;
         cpu_sync.quadron.append(cpu_per_minute(pid, sync_seconds));
-        rss_sync.quadron.append(rss_mib(pid));
+        rss_sync.quadron.append(memory_mib(pid));
         const QList<LogLine> traffic = read_log(log);
         const double span_s = double(traffic.back().ms - first_ms) / 1000.0;
         const auto in_window = std::count_if(traffic.begin(), traffic.end(), [&](const LogLine& l) {
@@ -258,6 +261,7 @@ int main(int argc, char* argv[])
         write_control(false);
         QThread::sleep(2);
         cpu_idle.quadron.append(cpu_per_minute(pid, idle_seconds));
+        peak.quadron.append(memory_mib(pid, QByteArrayLiteral("VmHWM:")));
         emulator.terminate();
         emulator.waitForFinished();
     }
@@ -265,7 +269,7 @@ int main(int argc, char* argv[])
     std::printf("%d runs each; median (min-max). Synchronising %d s, idle %d s, %d hot-key presses per run.\n\n",
                 runs, sync_seconds, idle_seconds, presses);
     std::printf("| figure | floor | quadron | ratio |\n|---|---|---|---|\n");
-    for (const Figure* f : {&start, &rss_start, &rss_sync, &cpu_sync, &cpu_idle, &latency_median,
+    for (const Figure* f : {&start, &rss_start, &rss_sync, &peak, &cpu_sync, &cpu_idle, &latency_median,
                             &latency_worst, &writes}) {
         const int decimals = f == &cpu_sync || f == &cpu_idle ? 3 : 1;
         const double floor_median = median(f->floor);
