@@ -1,51 +1,39 @@
 #include "autostart_entry.h"
 
+#include <glib.h>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// An Exec value read back as a launcher must: string escapes first, then the argument
-// quoting, then "%%". Only the shape the program writes is accepted: one quoted argument.
-QStringList exec_arguments(const QString& value)
+// The entry's Exec value as a launcher reads it: the key file's string escapes, then the
+// quoting, then "%%"; a lone '%' would be a field code.
+QStringList exec_arguments(const QString& path)
 {
-    const QString escaped = QStringLiteral("sntr\\"), plain = QStringLiteral(" \n\t\r\\");
-    QString text;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] != QLatin1Char('\\')) {
-            text += value[i];
-            continue;
+    GKeyFile* file = g_key_file_new();
+    gchar* exec = g_key_file_load_from_file(file, QFile::encodeName(path).constData(),
+                                            G_KEY_FILE_NONE, nullptr)
+                      ? g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr)
+                      : nullptr;
+    gchar** argv = nullptr;
+    QStringList arguments;
+    if (exec && g_shell_parse_argv(exec, nullptr, &argv, nullptr)) {
+        for (gchar** argument = argv; *argument; ++argument) {
+            QString text = QString::fromUtf8(*argument);
+            arguments.append(text.count(u'%') == 2 * text.count(QLatin1String("%%"))
+                                 ? text.replace(QLatin1String("%%"), QLatin1String("%"))
+                                 : QStringLiteral("<field code>"));
         }
-        if (++i == value.size() || !escaped.contains(value[i]))
-            return {};
-        text += plain[escaped.indexOf(value[i])];
     }
-    // Inside the quotes, exactly ", `, $ and \ are escaped, and nothing else may stand.
-    static const QRegularExpression quoted(QStringLiteral(R"re(^"((?:[^"`$\\]|\\["`$\\])*)"$)re"));
-    if (!quoted.match(text).hasMatch())
-        return {};
-    static const QRegularExpression escape(QStringLiteral(R"re(\\(.))re"));
-    QString argument = text.mid(1, text.size() - 2).replace(escape, QStringLiteral("\\1"));
-    if (argument.count(QLatin1Char('%')) != 2 * argument.count(QLatin1String("%%")))
-        return {}; // a field code
-    return {argument.replace(QLatin1String("%%"), QLatin1String("%"))};
-}
-
-QString exec_line(const QString& entry)
-{
-    QFile file(entry);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (const QString& line : lines) {
-        if (line.startsWith(QLatin1String("Exec=")))
-            return line.mid(5);
-    }
-    return {};
+    g_strfreev(argv);
+    g_free(exec);
+    g_key_file_free(file);
+    return arguments;
 }
 
 } // namespace
@@ -54,93 +42,55 @@ class TestAutostartEntry : public QObject
 {
     Q_OBJECT
     QTemporaryDir config;
-    QString entry() const
-    {
-        return config.filePath(QStringLiteral("autostart/brenvik-quadron.desktop"));
-    }
+    QString entry;
 
 private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        QCOMPARE(AutostartEntry::entry_path(), entry());
+        entry = config.filePath(QStringLiteral("autostart/brenvik-quadron.desktop"));
+        QCOMPARE(AutostartEntry::entry_path(), entry);
     }
-    // Every case starts without the autostart directory.
-    void init() { QVERIFY(QDir(config.filePath(QStringLiteral("autostart"))).removeRecursively()); }
-
     void starts_exactly_the_executable_data()
     {
         QTest::addColumn<QString>("directory");
-        QTest::newRow("plain") << QStringLiteral("bin");
-        QTest::newRow("spaces") << QStringLiteral("my  car audio");
-        QTest::newRow("double quotes") << QStringLiteral("say \"hi\"");
-        QTest::newRow("single quotes") << QStringLiteral("it's 'quoted'");
-        QTest::newRow("dollar") << QStringLiteral("$HOME ${PATH}");
-        QTest::newRow("percent") << QStringLiteral("%f %U 100%");
-        QTest::newRow("backslashes") << QStringLiteral("back\\slash \\\\ end\\");
-        QTest::newRow("backticks") << QStringLiteral("`id` $(id)");
-        QTest::newRow("Cyrillic") << QStringLiteral("Усилитель");
-        QTest::newRow("tab and newline") << QStringLiteral("a\tb\nc");
-        QTest::newRow("everything") << QStringLiteral("\\\"$`'% ;&|<>*?#~=()Ус");
+        QTest::newRow("plain") << QStringLiteral("/usr/bin");
+        QTest::newRow("spaces") << QStringLiteral("/my  car audio");
+        QTest::newRow("double quotes") << QStringLiteral("/say \"hi\"");
+        QTest::newRow("single quotes") << QStringLiteral("/it's 'quoted'");
+        QTest::newRow("dollar") << QStringLiteral("/$HOME ${PATH}");
+        QTest::newRow("percent") << QStringLiteral("/%f %U 100%");
+        QTest::newRow("backslashes") << QStringLiteral("/back\\slash \\\\ end\\");
+        QTest::newRow("backticks") << QStringLiteral("/`id` $(id)");
+        QTest::newRow("Cyrillic") << QStringLiteral("/Усилитель");
+        QTest::newRow("tab and newline") << QStringLiteral("/a\tb\nc");
+        QTest::newRow("everything") << QStringLiteral("/\\\"$`'% ;&|<>*?#~=()Ус");
     }
     void starts_exactly_the_executable()
     {
         QFETCH(QString, directory);
-        QTemporaryDir place;
-        QVERIFY(QDir(place.path()).mkpath(directory));
-        const QString executable =
-            place.path() + QLatin1Char('/') + directory + QStringLiteral("/quadron");
-
+        const QString executable = directory + QStringLiteral("/quadron");
+        // The first makes the directory, each later one replaces the entry.
         AutostartEntry::set_enabled(true, executable);
+        QCOMPARE(QDir(QFileInfo(entry).path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(entry).fileName()});
         QProcess validator;
-        validator.start(QStringLiteral("desktop-file-validate"), {entry()});
+        validator.start(QStringLiteral("desktop-file-validate"), {entry});
         QVERIFY(validator.waitForFinished(10000));
         QCOMPARE(validator.readAll(), QByteArray());
         QCOMPARE(validator.exitCode(), 0);
-        QCOMPARE(exec_arguments(exec_line(entry())), QStringList{executable});
-
-        // A real launcher must start that very file. GLib looks the program up before it
-        // expands "%%", so it cannot start a path holding '%' at all.
-        if (directory.contains(QLatin1Char('%')))
-            return;
-        const QString marker = place.filePath(QStringLiteral("started"));
-        QFile script(executable);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nprintf '%s' \"$0\" > \"$QUADRON_MARKER\"\n");
-        script.close();
-        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
-        QProcess launcher;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QUADRON_MARKER"), marker);
-        launcher.setProcessEnvironment(environment);
-        launcher.start(QStringLiteral("gio"), {QStringLiteral("launch"), entry()});
-        QVERIFY(launcher.waitForFinished(10000));
-        QCOMPARE(launcher.exitCode(), 0);
-        QFile started(marker);
-        QTRY_VERIFY_WITH_TIMEOUT(started.size() > 0, 5000);
-        QVERIFY(started.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(started.readAll()), executable);
+        QCOMPARE(exec_arguments(entry), QStringList{executable});
     }
 
-    void replaced_then_removed()
+    void removed()
     {
-        AutostartEntry::set_enabled(true, QStringLiteral("/old place/quadron"));
-        AutostartEntry::set_enabled(true, QStringLiteral("/new place/quadron"));
-        QCOMPARE(exec_arguments(exec_line(entry())),
-                 QStringList{QStringLiteral("/new place/quadron")});
-        const QDir autostart(config.filePath(QStringLiteral("autostart")));
-        QCOMPARE(autostart.entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("brenvik-quadron.desktop")});
-        AutostartEntry::set_enabled(false, QStringLiteral("/new place/quadron"));
-        QVERIFY(!QFile::exists(entry()));
-        AutostartEntry::set_enabled(false, QStringLiteral("/new place/quadron"));
-        QVERIFY(autostart.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-    }
-
-    void disabling_without_an_entry_creates_nothing()
-    {
+        const QString autostart = QFileInfo(entry).path();
         AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"));
-        QVERIFY(!QFile::exists(config.filePath(QStringLiteral("autostart"))));
+        AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"));
+        QVERIFY(QDir(autostart).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QVERIFY(QDir(autostart).removeRecursively());
+        AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"));
+        QVERIFY(!QFile::exists(autostart)); // turning it off makes nothing
     }
 };
 

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -17,19 +15,12 @@ public:
     ProcessPool& operator=(const ProcessPool&) = delete;
     ~ProcessPool();
 
-    // Starts program with its output passed through to the test's own.
+    // By default the output passes through to the test's own.
     QProcess*
     start(const QString& program, const QStringList& arguments = {},
-          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
-    // Same, with the output kept for the test to read.
-    QProcess* start_captured(
-        const QString& program, const QStringList& arguments = {},
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
-    void kill_all();
+          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+          QProcess::ProcessChannelMode mode = QProcess::ForwardedChannels);
 
 private:
-    QProcess* launch(const QString& program, const QStringList& arguments,
-                     const QProcessEnvironment& environment, QProcess::ProcessChannelMode mode);
-
     std::vector<std::unique_ptr<QProcess>> processes;
 };

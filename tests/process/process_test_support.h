@@ -1,11 +1,11 @@
 #pragma once
 
 #include "process_pool.h"
+#include "x11_desktop.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QString>
 #include <QTest>
 
 namespace process_test {
@@ -37,40 +37,38 @@ template <typename Predicate> bool holds_for(int ms, Predicate predicate)
     return predicate();
 }
 
-// Waits, events processed, until predicate holds; false when ms ran out first.
-template <typename Predicate> bool wait_until(int ms, Predicate predicate)
+// The runner's display with trayer's panel on it.
+inline bool has_tray_desktop(X11Desktop& desktop)
 {
-    const QDeadlineTimer deadline(ms);
-    while (!predicate()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qSleep(20);
-    }
-    return true;
+    return desktop.is_connected() && QTest::qWaitFor([&] { return desktop.has_tray_host(); });
 }
 
-// How a copy that should end by itself did.
-struct Ending
+// Starts program and waits for its tray icon; null when none came up in time.
+inline QProcess*
+start_in_tray(ProcessPool& pool, X11Desktop& desktop, const QString& program,
+              const QStringList& arguments = {},
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
-    bool ended = false;
-    int exit_code = -1;
-    qint64 elapsed_ms = 0;
-};
+    QProcess* process = pool.start(program, arguments, environment);
+    const auto icon_up = [&] { return desktop.tray_icons(process->processId()).size() == 1; };
+    return process->waitForStarted() && QTest::qWaitFor(icon_up, start_up_ms) ? process : nullptr;
+}
 
-inline Ending run_to_end(ProcessPool& pool, const QString& executable,
-                         const QStringList& arguments = {}, int limit_ms = start_up_ms)
+// A later start of program that relays to the running copy pid: it ends with 0, well within
+// the time its send could take, and the running copy shows its window.
+inline bool
+relays(ProcessPool& pool, X11Desktop& desktop, qint64 pid, const QString& program,
+       const QStringList& arguments = {},
+       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QElapsedTimer clock;
     clock.start();
-    QProcess* process = pool.start(executable, arguments);
-    Ending ending;
-    ending.ended =
-        process->waitForFinished(limit_ms) && process->exitStatus() == QProcess::NormalExit;
-    ending.elapsed_ms = clock.elapsed();
-    if (ending.ended)
-        ending.exit_code = process->exitCode();
-    return ending;
+    QProcess* relay = pool.start(program, arguments, environment);
+    const bool ended = relay->waitForFinished(relay_limit_ms);
+    if (!ended || relay->exitStatus() != QProcess::NormalExit || relay->exitCode() != 0)
+        qWarning("relay: exit code %d after %lld ms", relay->exitCode(), clock.elapsed());
+    return ended && relay->exitStatus() == QProcess::NormalExit && relay->exitCode() == 0 &&
+           QTest::qWaitFor([&] { return desktop.shown_windows(window_title(), pid).size() == 1; });
 }
 
 } // namespace process_test

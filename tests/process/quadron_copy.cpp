@@ -6,17 +6,9 @@
 
 QuadronCopy::QuadronCopy()
 {
-    if (!dir.isValid())
-        return;
     // The program identifies itself by its resolved path, so name the copy the same way.
-    const QString target = QFileInfo(dir.path()).canonicalFilePath() + QStringLiteral("/quadron");
-    valid = QFile::copy(QStringLiteral(QUADRON_EXECUTABLE), target);
-    executable_path = target;
-}
-
-QString QuadronCopy::config_path() const
-{
-    return QFileInfo(executable_path).dir().filePath(QStringLiteral("config.ini"));
+    executable_path = QFileInfo(dir.path()).canonicalFilePath() + QStringLiteral("/quadron");
+    valid = dir.isValid() && QFile::copy(QStringLiteral(QUADRON_EXECUTABLE), executable_path);
 }
 
 bool QuadronCopy::open_to_others() const
@@ -30,13 +22,8 @@ int QuadronCopy::running_processes() const
 {
     int count = 0;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool is_pid = false;
-        entry.toInt(&is_pid);
-        // A zombie has no executable link any more, so it does not count as running.
-        if (is_pid &&
-            QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == executable_path)
-            ++count;
-    }
+    // A zombie has no executable link any more, so it does not count as running.
+    for (const QString& entry : entries)
+        count += QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == executable_path;
     return count;
 }

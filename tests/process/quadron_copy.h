@@ -12,11 +12,9 @@ public:
 
     bool is_valid() const { return valid; }
     QString executable() const { return executable_path; }
-    QString directory() const { return dir.path(); }
-    QString config_path() const;
+    QString config_path() const { return dir.filePath(QStringLiteral("config.ini")); }
     // Lets other users run the copy.
     bool open_to_others() const;
-
     // Processes now running this copy, found through /proc.
     int running_processes() const;
 
