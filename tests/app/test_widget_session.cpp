@@ -1,5 +1,5 @@
-// The window keeping the amplifier in step: connection display, command order, failures
-// that end the program, suspend and resume.
+// The window keeping the amplifier in step: connection display, command order, what is never
+// written. The failures that end the program and sleep are driven as processes (tests/system).
 #include "widget_rig.h"
 
 #include <QtTest>
@@ -83,40 +83,6 @@ private Q_SLOTS:
         QCOMPARE(rig.slider("volume_horizontalSlider")->value(), -32);
     }
 
-    void failures_that_end_the_program_data()
-    {
-        QTest::addColumn<int>("variant");
-        QTest::addColumn<bool>("silent");
-        QTest::addColumn<int>("exit_code");
-        QTest::newRow("no answer to the identification") << 2 << true << 1;
-        QTest::newRow("variant 0") << 0 << false << 2;
-        QTest::newRow("variant 1") << 1 << false << 2;
-        QTest::newRow("variant 7") << 7 << false << 2;
-    }
-    void failures_that_end_the_program()
-    {
-        QFETCH(int, variant);
-        QFETCH(bool, silent);
-        QFETCH(int, exit_code);
-        WidgetRig rig;
-        rig.amp->variant = variant;
-        if (silent)
-            rig.amp->silent = {54};
-        rig.check_device();
-        QString box_text;
-        QTimer::singleShot(50, [&box_text] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                box_text = box->text() + QLatin1Char('/') + box->informativeText();
-        });
-        close_next_message_box();
-        QTimer::singleShot(0, [&rig] { rig.cycle(); });
-        QCOMPARE(QApplication::exec(), exit_code);
-        QCOMPARE(box_text, exit_code == 1
-                               ? QStringLiteral("Ошибка!/Не удалось опознать устройство!")
-                               : QStringLiteral("Ошибка!/Неверная версия устройства!"));
-        QCOMPARE(rig.amp->commands(), std::vector<int>{54});
-    }
-
     void a_vanishing_amplifier_is_a_disconnect_not_an_error()
     {
         WidgetRig rig;
@@ -130,20 +96,6 @@ private Q_SLOTS:
         QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
     }
 
-    void sleep_closes_the_link_and_waking_reads_again()
-    {
-        WidgetRig rig;
-        rig.connect_amplifier();
-        rig.sleep->sleep();
-        rig.check_device(); // no reconnection while asleep
-        rig.cycle();
-        QVERIFY(!rig.find<QWidget>("configuration_frame")->isEnabled());
-        QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
-        rig.sleep->wake();
-        rig.sleep->wake(); // announced twice: harmless
-        rig.connect_amplifier();
-        QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56, 54, 55, 56}));
-    }
 };
 
 QTEST_MAIN(TestWidgetSession)

@@ -79,22 +79,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!rig.window->isMinimized());
     }
 
-    void exit_ends_the_loop_with_zero_and_writes_the_settings()
-    {
-        auto rig = std::make_unique<WidgetRig>();
-        rig->check_box("autoload_checkBox")->setChecked(true);
-        QTimer::singleShot(0, [&rig] { menu_entry(*rig, 2)->trigger(); });
-        QCOMPARE(QApplication::exec(), 0);
-        const QString path = rig->settings_path();
-        QTemporaryDir keep_alive; // the rig's directory goes with it; copy the file first
-        rig->window.reset();
-        QFile::copy(path, keep_alive.filePath(QStringLiteral("c.ini")));
-        QSettings written(keep_alive.filePath(QStringLiteral("c.ini")), QSettings::IniFormat);
-        QCOMPARE(written.value(QStringLiteral("autoload")).toString(), QStringLiteral("true"));
-        QCOMPARE(written.value(QStringLiteral("HotKeys/volume_up_global_hot_key")).toUInt(), 66u);
-        QCOMPARE(written.value(QStringLiteral("HotKeys/volume_down_fsModifiers")).toUInt(), 3u);
-    }
-
     void loading_the_settings_does_not_touch_autostart()
     {
         QTemporaryDir config;

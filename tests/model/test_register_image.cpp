@@ -94,41 +94,6 @@ private Q_SLOTS:
         }
     }
 
-    void worked_values_data()
-    {
-        QTest::addColumn<int>("reg");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("input 1, gain 5, autozero on") << int(REG_PRI_SOURCE) << 0x2B;
-        QTest::newRow("volume -20") << int(REG_VOLUME) << 0x24;
-        QTest::newRow("front left -20 muted") << int(REG_FL) << 0xE4;
-        QTest::newRow("treble +3 at 15.0 kHz") << int(REG_TREBLE) << 0xD3;
-        QTest::newRow("sec input 2, gain 15, rear from sec") << int(REG_SEC_SOURCE) << 0xF8;
-        QTest::newRow("80 Hz, 1500 Hz, 200 Hz") << int(REG_FREQ_SELECT) << 0x39;
-        QTest::newRow("soft mute on") << int(REG_SOFT_MUTE) << 0xFE;
-    }
-    void worked_values()
-    {
-        QFETCH(int, reg);
-        QFETCH(int, expected);
-        RegisterImage image;
-        image.set_pri_input(input_code::input_1);
-        image.set_pri_gain(5);
-        image.set_autozero(true);
-        image.set_level_db(LevelChannel::Volume, -20);
-        image.set_level_db(LevelChannel::FL, -20);
-        image.set_level_muted(LevelChannel::FL, true);
-        image.set_treble_cf(2);
-        image.set_tone_db(ToneBand::Treble, 3);
-        image.set_sec_input(input_code::input_2);
-        image.set_sec_gain(15);
-        image.set_rear_source(1);
-        image.set_sub_cut_off(1);
-        image.set_middle_cf(2);
-        image.set_bass_cf(3);
-        image.set_soft_mute(true);
-        QCOMPARE(int(image.registers[std::size_t(reg)].value), expected);
-    }
-
     void mute_then_unmute_restores_the_byte()
     {
         for (auto channel : {LevelChannel::Volume, LevelChannel::FL, LevelChannel::Sub}) {

@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -67,14 +66,3 @@ struct WidgetRig
         return {report.begin() + 2, report.begin() + 40};
     }
 };
-
-// Closes the modal box that the window is about to show, so a test can see what follows.
-inline void close_next_message_box()
-{
-    QTimer::singleShot(50, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            box->close();
-        else
-            close_next_message_box();
-    });
-}
