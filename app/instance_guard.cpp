@@ -22,7 +22,8 @@ bool peer_is_same_user(qintptr descriptor)
 {
     ucred credentials{};
     socklen_t size = sizeof credentials;
-    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) !=
+        0)
         return false;
     return credentials.uid == ::getuid();
 }
@@ -37,7 +38,10 @@ struct InstanceGuard::Private
     bool checked = false;
     bool other_running = false;
 
-    explicit Private(const QString& identity) : base(identity), lock(identity + QStringLiteral(".lock")) {}
+    explicit Private(const QString& identity)
+        : base(identity), lock(identity + QStringLiteral(".lock"))
+    {
+    }
     QString socket_path() const { return base + QStringLiteral(".socket"); }
 };
 
@@ -59,7 +63,8 @@ QString InstanceGuard::identity_path(const QString& executable_path)
     if (directory.isEmpty())
         directory = QDir::tempPath();
     const QByteArray key = executable_path.toUtf8() + '\0' + QByteArray::number(::getuid());
-    const QByteArray digest = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24);
+    const QByteArray digest =
+        QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24);
     return directory + QStringLiteral("/quadron-") + QString::fromLatin1(digest);
 }
 

@@ -1,9 +1,9 @@
 // The amplifier controls: each control edits the register image, and a freshly read image
 // is shown in the controls. Handlers leave the image alone while the program itself sets
 // the controls (updating_controls), all but the soft mute, which always acts.
+#include "level_codes.h"
 #include "ui_widget.h"
 #include "widget.h"
-#include "level_codes.h"
 
 #include <QRadioButton>
 
@@ -231,9 +231,9 @@ void Widget::apply_image_to_controls()
     ui->acc_on_delay_spinBox->setValue(image.acc_on_delay);
     apply_amp_variant();
 
-    if (auto* button = button_for_code(image.pri_input,
-                                       {ui->input_2_radioButton, ui->input_3_radioButton,
-                                        ui->input_4_radioButton, ui->input_1_radioButton}))
+    if (auto* button =
+            button_for_code(image.pri_input, {ui->input_2_radioButton, ui->input_3_radioButton,
+                                              ui->input_4_radioButton, ui->input_1_radioButton}))
         button->setChecked(true);
     ui->autozero_checkBox->setChecked(image.pri_autozero_off == 0);
     ui->input_gain_horizontalSlider->setValue(image.pri_gain);

@@ -40,7 +40,8 @@ bool tray_icon_shown(const QString& title)
             panel_indent = indent;
             continue;
         }
-        if (panel_indent >= 0 && indent <= panel_indent && line.trimmed().startsWith(QStringLiteral("0x")))
+        if (panel_indent >= 0 && indent <= panel_indent &&
+            line.trimmed().startsWith(QStringLiteral("0x")))
             panel_indent = -1;
         if (panel_indent >= 0 && line.contains(needle))
             return true;
@@ -161,7 +162,9 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: quadron-bench <directory of quadron, quadron-emulator, quadron-floor>\n");
+        std::fprintf(
+            stderr,
+            "usage: quadron-bench <directory of quadron, quadron-emulator, quadron-floor>\n");
         return 2;
     }
     clock_since_start.start();
@@ -215,7 +218,8 @@ int main(int argc, char* argv[])
         environment.insert(QStringLiteral("QUADRON_EMULATOR"), control);
         emulator.setProcessEnvironment(environment);
         const qint64 started = clock_since_start.elapsed();
-        emulator.start(bin.filePath(QStringLiteral("quadron-emulator")), {QStringLiteral("--"), program});
+        emulator.start(bin.filePath(QStringLiteral("quadron-emulator")),
+                       {QStringLiteral("--"), program});
         emulator.waitForStarted();
         start.quadron.append(wait_for_tray_icon(QStringLiteral("Quadron"), started));
         QThread::sleep(2);
@@ -266,11 +270,12 @@ int main(int argc, char* argv[])
         emulator.waitForFinished();
     }
 
-    std::printf("%d runs each; median (min-max). Synchronising %d s, idle %d s, %d hot-key presses per run.\n\n",
+    std::printf("%d runs each; median (min-max). Synchronising %d s, idle %d s, %d hot-key presses "
+                "per run.\n\n",
                 runs, sync_seconds, idle_seconds, presses);
     std::printf("| figure | floor | quadron | ratio |\n|---|---|---|---|\n");
-    for (const Figure* f : {&start, &rss_start, &rss_sync, &peak, &cpu_sync, &cpu_idle, &latency_median,
-                            &latency_worst, &writes}) {
+    for (const Figure* f : {&start, &rss_start, &rss_sync, &peak, &cpu_sync, &cpu_idle,
+                            &latency_median, &latency_worst, &writes}) {
         const int decimals = f == &cpu_sync || f == &cpu_idle ? 3 : 1;
         const double floor_median = median(f->floor);
         const QString ratio = floor_median > 0

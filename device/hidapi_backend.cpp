@@ -8,7 +8,8 @@ namespace {
 std::string sysfs_node_of(const std::string& device_node)
 {
     const auto slash = device_node.rfind('/');
-    const std::string name = slash == std::string::npos ? device_node : device_node.substr(slash + 1);
+    const std::string name =
+        slash == std::string::npos ? device_node : device_node.substr(slash + 1);
     return "/sys/class/hidraw/" + name;
 }
 

@@ -20,7 +20,10 @@ public:
 
     std::vector<int> commands;
 
-    std::vector<Interface> enumerate(std::size_t) override { return {{"/dev/hidraw0", 0x8D88, 0x66}}; }
+    std::vector<Interface> enumerate(std::size_t) override
+    {
+        return {{"/dev/hidraw0", 0x8D88, 0x66}};
+    }
     bool open(const std::string&) override { return true; }
     void close() override {}
     bool is_present() override { return true; }
@@ -60,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (int cycle = 0; cycle < 4; ++cycle) {
         const SyncSession::Step step = session.prepare();
-        if (step == SyncSession::Step::UnsupportedVariant || step == SyncSession::Step::IdentifyFailed)
+        if (step == SyncSession::Step::UnsupportedVariant ||
+            step == SyncSession::Step::IdentifyFailed)
             break;
         if (step == SyncSession::Step::ImageRead) {
             image_read = true;

@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     if (config.reply_delay_ms < 0 || config.reply_delay_ms > EmulatorConfig::max_reply_delay_ms)
         std::abort();
-    if (config.other_interfaces < 0 || config.other_interfaces > EmulatorConfig::max_other_interfaces)
+    if (config.other_interfaces < 0 ||
+        config.other_interfaces > EmulatorConfig::max_other_interfaces)
         std::abort();
     return 0;
 }

@@ -183,9 +183,9 @@ private Q_SLOTS:
         rig.amp->variant = 2;
         rig.connect_amplifier();
         QCOMPARE(rig.text("amp_version_lineEdit"), QStringLiteral("KARVO"));
-        for (const char* name : {"input_1_radioButton", "input_4_radioButton",
-                                 "sec_input_1_radioButton", "sec_input_4_radioButton",
-                                 "sec_input_mute_radioButton"})
+        for (const char* name :
+             {"input_1_radioButton", "input_4_radioButton", "sec_input_1_radioButton",
+              "sec_input_4_radioButton", "sec_input_mute_radioButton"})
             QVERIFY2(rig.radio(name)->isEnabled(), name);
         QVERIFY(rig.slider("sub_horizontalSlider")->isEnabled());
         QVERIFY(rig.check_box("autozero_checkBox")->isEnabled());

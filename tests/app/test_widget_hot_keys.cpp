@@ -50,23 +50,41 @@ private Q_SLOTS:
         QTest::addColumn<bool>("rear_from_second");
         QTest::addColumn<int>("second_input");
         QTest::addColumn<int>("id");
-        QTest::addColumn<QList<int>>("start");   // volume, FL, FR, RL, RR, SUB
+        QTest::addColumn<QList<int>>("start"); // volume, FL, FR, RL, RR, SUB
         QTest::addColumn<QList<int>>("expected");
         const QList<int> zero{0, 0, 0, 0, 0, 0};
-        QTest::newRow("volume up") << 2 << false << 0 << 101 << zero << QList<int>{1, 0, 0, 0, 0, 0};
-        QTest::newRow("volume down") << 2 << false << 0 << 102 << zero << QList<int>{-1, 0, 0, 0, 0, 0};
-        QTest::newRow("volume at the top") << 2 << false << 0 << 101 << QList<int>{15, 0, 0, 0, 0, 0} << QList<int>{15, 0, 0, 0, 0, 0};
-        QTest::newRow("volume at the bottom") << 2 << false << 0 << 102 << QList<int>{-79, 0, 0, 0, 0, 0} << QList<int>{-79, 0, 0, 0, 0, 0};
+        QTest::newRow("volume up")
+            << 2 << false << 0 << 101 << zero << QList<int>{1, 0, 0, 0, 0, 0};
+        QTest::newRow("volume down")
+            << 2 << false << 0 << 102 << zero << QList<int>{-1, 0, 0, 0, 0, 0};
+        QTest::newRow("volume at the top")
+            << 2 << false << 0 << 101 << QList<int>{15, 0, 0, 0, 0, 0}
+            << QList<int>{15, 0, 0, 0, 0, 0};
+        QTest::newRow("volume at the bottom")
+            << 2 << false << 0 << 102 << QList<int>{-79, 0, 0, 0, 0, 0}
+            << QList<int>{-79, 0, 0, 0, 0, 0};
         QTest::newRow("sub up") << 3 << false << 0 << 103 << zero << QList<int>{0, 0, 0, 0, 0, 1};
-        QTest::newRow("sub down, any variant") << 5 << true << 0 << 104 << zero << QList<int>{0, 0, 0, 0, 0, -1};
-        QTest::newRow("group up with sub") << 2 << true << 0 << 101 << zero << QList<int>{0, 1, 1, 1, 1, 1};
-        QTest::newRow("group down with sub, variant 6") << 6 << true << 1 << 102 << zero << QList<int>{0, -1, -1, -1, -1, -1};
-        QTest::newRow("group without sub") << 3 << true << 2 << 101 << zero << QList<int>{0, 1, 1, 1, 1, 0};
-        QTest::newRow("group, one fader at top: up does nothing") << 2 << true << 0 << 101 << QList<int>{0, 0, 15, 0, 0, 0} << QList<int>{0, 0, 15, 0, 0, 0};
-        QTest::newRow("group, one fader at top: down moves all") << 2 << true << 0 << 102 << QList<int>{0, 0, 15, 0, 0, 0} << QList<int>{0, -1, 14, -1, -1, -1};
-        QTest::newRow("disabled sub at bottom blocks the group") << 3 << true << 0 << 102 << QList<int>{0, 0, 0, 0, 0, -79} << QList<int>{0, 0, 0, 0, 0, -79};
-        QTest::newRow("second source muted: master volume") << 2 << true << 7 << 101 << zero << QList<int>{1, 0, 0, 0, 0, 0};
-        QTest::newRow("second source code 5 counts as muted") << 2 << true << 5 << 102 << zero << QList<int>{-1, 0, 0, 0, 0, 0};
+        QTest::newRow("sub down, any variant")
+            << 5 << true << 0 << 104 << zero << QList<int>{0, 0, 0, 0, 0, -1};
+        QTest::newRow("group up with sub")
+            << 2 << true << 0 << 101 << zero << QList<int>{0, 1, 1, 1, 1, 1};
+        QTest::newRow("group down with sub, variant 6")
+            << 6 << true << 1 << 102 << zero << QList<int>{0, -1, -1, -1, -1, -1};
+        QTest::newRow("group without sub")
+            << 3 << true << 2 << 101 << zero << QList<int>{0, 1, 1, 1, 1, 0};
+        QTest::newRow("group, one fader at top: up does nothing")
+            << 2 << true << 0 << 101 << QList<int>{0, 0, 15, 0, 0, 0}
+            << QList<int>{0, 0, 15, 0, 0, 0};
+        QTest::newRow("group, one fader at top: down moves all")
+            << 2 << true << 0 << 102 << QList<int>{0, 0, 15, 0, 0, 0}
+            << QList<int>{0, -1, 14, -1, -1, -1};
+        QTest::newRow("disabled sub at bottom blocks the group")
+            << 3 << true << 0 << 102 << QList<int>{0, 0, 0, 0, 0, -79}
+            << QList<int>{0, 0, 0, 0, 0, -79};
+        QTest::newRow("second source muted: master volume")
+            << 2 << true << 7 << 101 << zero << QList<int>{1, 0, 0, 0, 0, 0};
+        QTest::newRow("second source code 5 counts as muted")
+            << 2 << true << 5 << 102 << zero << QList<int>{-1, 0, 0, 0, 0, 0};
         QTest::newRow("unknown id") << 2 << false << 0 << 105 << zero << zero;
     }
     void steps()

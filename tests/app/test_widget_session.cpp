@@ -8,7 +8,8 @@ namespace {
 
 bool shows(const QLabel* label, const char* resource)
 {
-    return label->pixmap().toImage() == QImage(QString::fromLatin1(resource)).convertToFormat(label->pixmap().toImage().format());
+    return label->pixmap().toImage() == QImage(QString::fromLatin1(resource))
+                                            .convertToFormat(label->pixmap().toImage().format());
 }
 
 } // namespace
@@ -95,7 +96,6 @@ private Q_SLOTS:
         rig.connect_amplifier();
         QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
     }
-
 };
 
 QTEST_MAIN(TestWidgetSession)

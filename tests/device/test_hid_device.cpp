@@ -41,12 +41,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("device_product");
         QTest::addColumn<bool>("taken");
         QTest::newRow("the amplifier") << 0x8D88 << 0x66 << 0 << 0 << 0x8D88 << 0x66 << true;
-        QTest::newRow("same maker, other product") << 0x8D88 << 0x66 << 0 << 0 << 0x8D88 << 0x67 << false;
-        QTest::newRow("disabled pair matches no 0:0 device") << 0x8D88 << 0x66 << 0 << 0 << 0 << 0 << false;
+        QTest::newRow("same maker, other product")
+            << 0x8D88 << 0x66 << 0 << 0 << 0x8D88 << 0x67 << false;
+        QTest::newRow("disabled pair matches no 0:0 device")
+            << 0x8D88 << 0x66 << 0 << 0 << 0 << 0 << false;
         QTest::newRow("second pair") << 0x8D88 << 0x66 << 0x1234 << 0x10 << 0x1234 << 0x10 << true;
-        QTest::newRow("second pair, other product") << 0x8D88 << 0x66 << 0x1234 << 0x10 << 0x1234 << 0x11 << false;
-        QTest::newRow("second vendor, any product") << 0x8D88 << 0x66 << 0x1234 << 0 << 0x1234 << 0x99 << true;
-        QTest::newRow("negative second vendor disables") << 0x8D88 << 0x66 << -1 << 0 << 0xFFFF << 0 << false;
+        QTest::newRow("second pair, other product")
+            << 0x8D88 << 0x66 << 0x1234 << 0x10 << 0x1234 << 0x11 << false;
+        QTest::newRow("second vendor, any product")
+            << 0x8D88 << 0x66 << 0x1234 << 0 << 0x1234 << 0x99 << true;
+        QTest::newRow("negative second vendor disables")
+            << 0x8D88 << 0x66 << -1 << 0 << 0xFFFF << 0 << false;
     }
     void matching()
     {
@@ -59,7 +64,8 @@ private Q_SLOTS:
         QFETCH(bool, taken);
         Rig rig;
         rig.device.init_ids(vendor, product, alt_vendor, alt_product);
-        rig.amp->interfaces = {{"/dev/hidraw3", std::uint16_t(device_vendor), std::uint16_t(device_product)}};
+        rig.amp->interfaces = {
+            {"/dev/hidraw3", std::uint16_t(device_vendor), std::uint16_t(device_product)}};
         QCOMPARE(rig.device.open_device(), taken);
         QCOMPARE(rig.device.is_open, taken);
         QVERIFY(rig.device.need_identify);

@@ -19,8 +19,8 @@ public:
     bool plugged = true;
     int variant = 2;
     std::array<std::uint8_t, 38> stored_image{};
-    std::set<int> silent;      // commands received but never answered
-    std::set<int> wrong_echo;  // commands answered with a wrong echo byte
+    std::set<int> silent;     // commands received but never answered
+    std::set<int> wrong_echo; // commands answered with a wrong echo byte
     bool short_replies = false;
 
     std::vector<Report> received; // every output report, report-ID byte first

@@ -92,7 +92,8 @@ public:
             const QList<QByteArray> fields = line.split(' ');
             if (fields.size() != 3 || fields[2].size() != 126)
                 continue;
-            reports.push_back({fields[0].toLongLong(), fields[1].toInt(), QByteArray::fromHex(fields[2])});
+            reports.push_back(
+                {fields[0].toLongLong(), fields[1].toInt(), QByteArray::fromHex(fields[2])});
         }
         return reports;
     }

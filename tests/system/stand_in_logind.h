@@ -12,9 +12,9 @@ class StandInLogind
 public:
     bool start()
     {
-        bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"),
-                                                  QStringLiteral("--print-address"),
-                                                  QStringLiteral("--nofork")});
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--print-address"),
+                   QStringLiteral("--nofork")});
         if (!bus.waitForReadyRead(10000))
             return false;
         const QString address = QString::fromUtf8(bus.readLine().trimmed());

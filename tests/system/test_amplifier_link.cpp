@@ -7,8 +7,8 @@ namespace {
 
 // A stored image whose soft-mute register says "off", as the window starts: the read-back
 // then changes nothing and the image must come back byte for byte.
-const QString stored_image = QStringLiteral(
-    "1A2B 0C0D 11FF 4224 1E93 2085 22C4 2508 2C39 30AA 40A4 41A5 42B0 43B1 5011 5190 6022 7033 0105");
+const QString stored_image = QStringLiteral("1A2B 0C0D 11FF 4224 1E93 2085 22C4 2508 2C39 30AA "
+                                            "40A4 41A5 42B0 43B1 5011 5190 6022 7033 0105");
 
 QByteArray image_bytes()
 {
@@ -65,7 +65,8 @@ private Q_SLOTS:
         QTest::newRow("variant 0") << QStringLiteral("variant=0") << 2 << std::size_t(1);
         QTest::newRow("variant 1") << QStringLiteral("variant=1") << 2 << std::size_t(1);
         QTest::newRow("variant 7") << QStringLiteral("variant=7") << 2 << std::size_t(1);
-        QTest::newRow("silent identification") << QStringLiteral("silent=54") << 1 << std::size_t(1);
+        QTest::newRow("silent identification")
+            << QStringLiteral("silent=54") << 1 << std::size_t(1);
         QTest::newRow("wrong echo") << QStringLiteral("wrong_echo=54") << 1 << std::size_t(1);
     }
     void unusable_amplifiers_end_the_program()

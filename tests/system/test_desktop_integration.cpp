@@ -18,12 +18,13 @@ int last_byte(const EmulatedRun& run, int offset)
 
 void press(const char* keys)
 {
-    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keys)});
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("key"), QString::fromLatin1(keys)});
 }
 
 // Volume -20 dB (code 36), subwoofer 0 dB, rear speakers on the primary source.
-const QString image = QStringLiteral(
-    "0000 0000 00FF 0024 0080 0080 0080 0000 0000 0000 0080 0080 0080 0080 0000 0080 0000 0000 0000");
+const QString image = QStringLiteral("0000 0000 00FF 0024 0080 0080 0080 0000 0000 0000 0080 0080 "
+                                     "0080 0080 0000 0080 0000 0000 0000");
 
 } // namespace
 

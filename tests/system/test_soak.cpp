@@ -11,8 +11,8 @@
 
 namespace {
 
-const QString image = QStringLiteral(
-    "1A2B 0C0D 11FF 4224 1E93 2085 22C4 2508 2C39 30AA 40A4 41A5 42B0 43B1 5011 5190 6022 7033 0105");
+const QString image = QStringLiteral("1A2B 0C0D 11FF 4224 1E93 2085 22C4 2508 2C39 30AA 40A4 41A5 "
+                                     "42B0 43B1 5011 5190 6022 7033 0105");
 
 } // namespace
 
