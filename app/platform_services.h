@@ -17,6 +17,8 @@ struct PlatformServices
     std::unique_ptr<SleepNotifier> sleep;
     QString settings_path;
     QString executable_path;
+    // The program runs the amplifier link on its own thread; tests step it by hand instead.
+    bool link_on_own_thread = true;
 
     static PlatformServices system();
 };

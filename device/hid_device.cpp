@@ -76,7 +76,7 @@ bool HidDevice::fail_transaction()
 
 bool HidDevice::exchange(int command, std::uint8_t* reply, const std::uint8_t* payload)
 {
-    if (!is_open)
+    if (!is_open || halted)
         return false;
     const auto code = static_cast<std::uint8_t>(command & 0xFF);
     out_report[0] = 0;

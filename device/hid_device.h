@@ -3,6 +3,7 @@
 #include "hid_backend.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -36,6 +37,8 @@ public:
     // reads the reply; true when the reply echoes the command. A transaction that fails because
     // the device is gone closes it.
     bool exchange(int command, std::uint8_t* reply, const std::uint8_t* payload);
+    // From any thread: every exchange from now on fails without touching the amplifier.
+    void halt() { halted = true; }
 
 private:
     bool matches(const HidBackend::Interface& candidate) const;
@@ -44,4 +47,5 @@ private:
 
     std::unique_ptr<HidBackend> platform;
     bool holding = false;
+    std::atomic<bool> halted{false};
 };

@@ -1,6 +1,7 @@
 // Whatever an amplifier answers to identification and read: nothing is written to one the
 // program cannot drive, nothing before its image was read, and a read image is laid out
 // again byte for byte.
+#include "amp_variants.h"
 #include "hid_commands.h"
 #include "register_image.h"
 #include "sync_session.h"

@@ -133,10 +133,10 @@ private Q_SLOTS:
         payload[value_offset(REG_BASS)] = 0x05;
         payload[value_offset(REG_FREQ_SELECT)] = 0xC0;
         RegisterImage image = loaded(payload);
-        image.set_sub_cut_off(1);
+        image.set_index(IndexField::sub_cut_off, 1);
         QCOMPARE(image.registers[REG_BASS].value, std::uint8_t(0x85));
         QCOMPARE(image.registers[REG_FREQ_SELECT].value, std::uint8_t(0xC1));
-        image.set_middle_qf(3);
+        image.set_index(IndexField::middle_qf, 3);
         QCOMPARE(image.registers[REG_MIDDLE].value, std::uint8_t(0xE0));
         QCOMPARE(image.registers[REG_FREQ_SELECT].value, std::uint8_t(0xC1));
     }
@@ -152,7 +152,7 @@ private Q_SLOTS:
         image.set_acc_on_delay(0x1FF);
         QCOMPARE(image.acc_on_delay, std::uint8_t(0xFF));
         image.set_sec_gain(9);
-        image.set_rear_source(1);
+        image.set_index(IndexField::rear_source, 1);
         image.set_sec_input(input_code::muted);
         QCOMPARE(image.registers[REG_SEC_SOURCE].value, std::uint8_t(0x80 | 9 << 3 | 7));
         image.set_soft_mute(false);
