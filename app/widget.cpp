@@ -75,6 +75,8 @@ void Widget::connect_link()
             Qt::QueuedConnection);
     connect(sleep_notifier.get(), &SleepNotifier::resumed, link.get(), &AmplifierLink::resume,
             Qt::QueuedConnection);
+    connect(link.get(), &AmplifierLink::suspended, sleep_notifier.get(),
+            &SleepNotifier::allow_sleep, Qt::QueuedConnection);
 }
 
 void Widget::create_actions()

@@ -228,6 +228,7 @@ void AmplifierLink::suspend()
 {
     polling_enabled = false;
     device.close_device();
+    Q_EMIT suspended();
 }
 
 void AmplifierLink::resume()

@@ -50,11 +50,14 @@ public Q_SLOTS:
     // The image to write from now on. generation is that of the read image it grew from: an
     // image from before this connection's read is never written.
     void set_image(quint64 generation, const RegisterImage::Bytes& image);
-    // The machine is about to sleep: close the link and open nothing until resume().
+    // The machine is about to sleep: close the link and open nothing until resume(); then
+    // say so with suspended().
     void suspend();
     void resume();
 
 Q_SIGNALS:
+    // The link is closed for the machine's sleep: nothing more is written until resume().
+    void suspended();
     void state_changed(LinkState state);
     // What keeps the link from synchronising, and the details (the node, the system's reason).
     void problem_changed(LinkProblem problem, const QString& detail);

@@ -162,7 +162,7 @@ public:
         while (!condition()) {
             if (deadline.hasExpired())
                 return false;
-            QThread::msleep(20);
+            QTest::qWait(20); // the test's own services (a stand-in logind) answer meanwhile
         }
         return true;
     }
