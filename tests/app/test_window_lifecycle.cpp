@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QSettings>
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QtTest>
@@ -102,12 +104,46 @@ private Q_SLOTS:
         const QDir autostart(config.filePath(QStringLiteral("autostart")));
         QVERIFY(!autostart.exists());
 
-        // A user's click does write the entry.
+        // A user's click does write the entry, and the choice is saved at once.
         box->setChecked(false);
         box->setChecked(true);
         QVERIFY(!autostart.isEmpty());
         box->setChecked(false);
         QVERIFY(autostart.isEmpty());
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("autoload")).toString(),
+                 QStringLiteral("false"));
+        box->setChecked(true);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("autoload")).toString(),
+                 QStringLiteral("true"));
+    }
+
+    void the_lamp_says_why_it_is_red_data()
+    {
+        QTest::addColumn<bool>("plugged");
+        QTest::addColumn<int>("open_errno");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("nothing plugged in") << false << 0 << false << QStringLiteral("не найден");
+        QTest::newRow("not allowed") << true << EACCES << false << QStringLiteral("нет прав");
+        QTest::newRow("cannot be opened") << true << EBUSY << false << QStringLiteral("не удалось");
+        QTest::newRow("silent") << true << 0 << true << QStringLiteral("не отвечает");
+        QTest::newRow("in step") << true << 0 << false << QStringLiteral("подключён");
+    }
+    void the_lamp_says_why_it_is_red()
+    {
+        QFETCH(bool, plugged);
+        QFETCH(int, open_errno);
+        QFETCH(bool, silent);
+        QFETCH(QString, says);
+        WindowRig rig;
+        rig.amp->plugged = plugged;
+        rig.amp->open_errno = open_errno;
+        if (silent)
+            rig.amp->silent = {55};
+        rig.show();
+        rig.connect_amplifier();
+        QVERIFY2(rig.find<QLabel>(QStringLiteral("status_label"))->toolTip().contains(says),
+                 qPrintable(rig.find<QLabel>(QStringLiteral("status_label"))->toolTip()));
     }
 };
 
