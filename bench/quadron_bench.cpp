@@ -198,6 +198,8 @@ int main(int argc, char* argv[])
     Figure latency_median{"hot key to amplifier, median (ms)", {}, {}};
     Figure latency_worst{"hot key to amplifier, worst (ms)", {}, {}};
     Figure writes{"writes per second while connected", {}, {}};
+    Figure plug_median{"plug-in to first command, median (ms)", {}, {}};
+    Figure plug_worst{"plug-in to first command, worst (ms)", {}, {}};
 
     for (int run = 0; run < runs; ++run) {
         std::fprintf(stderr, "run %d of %d\n", run + 1, runs);
@@ -288,6 +290,40 @@ int main(int argc, char* argv[])
         latency_median.quadron.append(median(delays));
         latency_worst.quadron.append(*std::max_element(delays.begin(), delays.end()));
 
+        // Plugging in: the time from the emulator's plug event to the identification it gets.
+        const auto write_control = [&](bool attached) {
+            QFile file(control);
+            file.open(QIODevice::WriteOnly);
+            QTextStream(&file) << "[amplifier]\nattached=" << (attached ? "true" : "false")
+                               << "\ntraffic_log=" << log << '\n';
+        };
+        QList<double> plug_delays;
+        const qint64 replugs_from = QFileInfo(log).size(); // not the plug at the emulator's start
+        for (int i = 0; i < 10; ++i) {
+            write_control(false);
+            QThread::msleep(400);
+            write_control(true);
+            QThread::msleep(400);
+        }
+        {
+            QFile file(log);
+            file.open(QIODevice::ReadOnly);
+            file.seek(replugs_from);
+            qint64 plugged = -1;
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                const QList<QByteArray> f = line.split(' ');
+                if (f.size() == 2 && f[1] == "plugged")
+                    plugged = f[0].toLongLong();
+                else if (f.size() == 3 && f[1] == "54" && plugged >= 0) {
+                    plug_delays.append(double(f[0].toLongLong() - plugged));
+                    plugged = -1;
+                }
+            }
+        }
+        plug_median.quadron.append(median(plug_delays));
+        plug_worst.quadron.append(
+            plug_delays.isEmpty() ? -1 : *std::max_element(plug_delays.begin(), plug_delays.end()));
+
         peak.quadron.append(memory_mib(pid, QByteArrayLiteral("VmHWM:")));
         emulator.terminate();
         emulator.waitForFinished();
@@ -300,7 +336,7 @@ int main(int argc, char* argv[])
                 "sits in the program's memory too.\n\n");
     std::printf("| figure | floor | quadron | ratio |\n|---|---|---|---|\n");
     for (const Figure* f : {&start, &rss_start, &pss_start, &rss_sync, &peak, &cpu_sync, &cpu_idle,
-                            &latency_median, &latency_worst, &writes}) {
+                            &latency_median, &latency_worst, &writes, &plug_median, &plug_worst}) {
         const int decimals = f == &cpu_sync || f == &cpu_idle ? 3 : 1;
         const double floor_median = median(f->floor);
         const QString ratio = floor_median > 0
