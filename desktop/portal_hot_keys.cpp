@@ -238,5 +238,8 @@ void PortalHotKeys::fail(const QString& reason)
     if (!request_path.isEmpty())
         bus.disconnect(portal_service, request_path, request_interface, QStringLiteral("Response"),
                        this, response_slot());
-    qCWarning(hot_keys_log).noquote() << "Global hot keys are not available:" << reason;
+    qCWarning(hot_keys_log).noquote()
+        << "Global hot keys are not available:" << reason
+        << "- the desktop's keyboard settings can run \"quadron --volume-up\" and the other "
+           "action commands instead.";
 }
