@@ -1,8 +1,8 @@
 #include "portal_hot_keys.h"
 
+#include "portal_shortcut.h"
 #include "shortcut_trigger.h"
 
-#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -20,30 +20,6 @@ const QString portal_service = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portal_path = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString shortcuts_interface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString request_interface = QStringLiteral("org.freedesktop.portal.Request");
-
-// One element of the portal's shortcut lists: a name and its properties.
-struct PortalShortcut
-{
-    QString name;
-    QVariantMap properties;
-};
-using PortalShortcutList = QList<PortalShortcut>;
-
-QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.name << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.name >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
 
 const char* response_slot()
 {

@@ -20,12 +20,10 @@ private Q_SLOTS:
                 << modifiers << key << QString::fromLatin1(trigger);
         };
         row(3, 0x42, "CTRL+ALT+b"); // the defaults
-        row(3, 0x53, "CTRL+ALT+s");
         row(4, 0x78, "SHIFT+F9");
         row(15, 0x31, "CTRL+ALT+SHIFT+LOGO+1");
         row(8, 0x0D, "LOGO+Return");
         row(2, 0x6B, "CTRL+KP_Add");
-        row(1, 0xBB, "ALT+equal");
         row(0, 0xAF, "XF86AudioRaiseVolume");
         row(16, 0x42, ""); // a modifier bit with no meaning here
         row(3, 0, "");     // no key

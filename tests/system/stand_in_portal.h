@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDBusArgument>
+#include "portal_shortcut.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -9,30 +10,6 @@
 #include <QDBusVirtualObject>
 #include <QProcess>
 #include <QStringList>
-
-// A shortcut as the portal lists it: a name and its properties.
-struct PortalShortcut
-{
-    QString name;
-    QVariantMap properties;
-};
-Q_DECLARE_METATYPE(PortalShortcut)
-
-inline QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.name << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-inline const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.name >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
 
 // A private bus that the programs started from here take for their session bus, with this
 // process on it as the desktop portal's global shortcuts and, when asked, as a tray host
@@ -43,8 +20,8 @@ class StandInPortal : public QDBusVirtualObject
 {
 public:
     QString registered_app_id;
-    QList<PortalShortcut> bound;      // the last binding asked for
-    QList<PortalShortcut> remembered; // what ListShortcuts answers
+    PortalShortcutList bound;      // the last binding asked for
+    PortalShortcutList remembered; // what ListShortcuts answers
     int sessions = 0, lists = 0, bindings = 0;
     bool refuse_sessions = false;
     QStringList tray_items; // the services registered with the tray host
@@ -52,7 +29,7 @@ public:
     bool start()
     {
         qDBusRegisterMetaType<PortalShortcut>();
-        qDBusRegisterMetaType<QList<PortalShortcut>>();
+        qDBusRegisterMetaType<PortalShortcutList>();
         bus.start(QStringLiteral("dbus-daemon"),
                   {QStringLiteral("--session"), QStringLiteral("--print-address"),
                    QStringLiteral("--nofork")});
@@ -143,7 +120,7 @@ public:
         } else if (member == QLatin1String("BindShortcuts") &&
                    signature == QLatin1String("oa(sa{sv})sa{sv}") && in_session(arguments)) {
             ++bindings;
-            bound = qdbus_cast<QList<PortalShortcut>>(arguments.value(1));
+            bound = qdbus_cast<PortalShortcutList>(arguments.value(1));
             remembered = bound;
             answer(message, qdbus_cast<QVariantMap>(arguments.value(3)), 0,
                    {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});

@@ -34,10 +34,6 @@ class HeadlessWeston
 public:
     bool start()
     {
-        if (!runtime.isValid() ||
-            !QFile::setPermissions(runtime.path(),
-                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-            return false;
         // The kiosk shell and no input method: weston starts no helper clients of its own.
         QFile config(runtime.filePath(QStringLiteral("weston.ini")));
         if (!config.open(QIODevice::WriteOnly) ||
@@ -100,7 +96,7 @@ public:
 private:
     QString log_path() const { return runtime.filePath(QStringLiteral("weston.log")); }
 
-    QTemporaryDir runtime;
+    QTemporaryDir runtime; // mode 0700, as a compositor requires
     QProcess compositor;
 };
 
