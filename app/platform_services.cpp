@@ -1,6 +1,7 @@
 #include "platform_services.h"
 
 #include "amplifier_state.h"
+#include "app_settings.h"
 #include "hidapi_backend.h"
 #include "logind_sleep_notifier.h"
 #include "portal_hot_keys.h"
@@ -37,12 +38,19 @@ std::unique_ptr<HotKeyService> system_hot_keys()
 
 } // namespace
 
-PlatformServices PlatformServices::system()
+PlatformServices PlatformServices::system(bool demo)
 {
     PlatformServices services;
     services.hid = std::make_unique<HidapiBackend>();
     services.hot_keys = system_hot_keys();
     services.sleep = std::make_unique<LogindSleepNotifier>();
+    services.settings_path = AppSettings::default_path(demo ? QStringLiteral("config-demo.ini")
+                                                            : QStringLiteral("config.ini"));
     services.executable_path = QCoreApplication::applicationFilePath();
+    if (demo) {
+        services.executable_path =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/quadron-demo");
+        services.autostart_file_name = QStringLiteral("brenvik-quadron-demo.desktop");
+    }
     return services;
 }

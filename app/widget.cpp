@@ -21,7 +21,8 @@ Widget::Widget(PlatformServices services, QWidget* parent)
     : QWidget(parent), link(std::make_unique<AmplifierLink>(std::move(services.hid))),
       hot_keys(std::move(services.hot_keys)), sleep_notifier(std::move(services.sleep)),
       settings_path(std::move(services.settings_path)),
-      executable_path(std::move(services.executable_path))
+      executable_path(std::move(services.executable_path)),
+      autostart_file_name(std::move(services.autostart_file_name))
 {
     setObjectName(QStringLiteral("Widget"));
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
@@ -62,6 +63,8 @@ void Widget::connect_link()
     connect(link.get(), &AmplifierLink::image_read, &state, &AmplifierState::apply_read_image,
             Qt::QueuedConnection);
     connect(link.get(), &AmplifierLink::state_changed, &state, &AmplifierState::set_link_state,
+            Qt::QueuedConnection);
+    connect(link.get(), &AmplifierLink::problem_changed, &state, &AmplifierState::set_link_problem,
             Qt::QueuedConnection);
     connect(link.get(), &AmplifierLink::unusable, this, &Widget::amplifier_unusable,
             Qt::QueuedConnection);
@@ -159,6 +162,54 @@ void Widget::message_arrived(const QString& message)
 {
     if (message == tr("Rise up!"))
         show_window();
+}
+
+QString Widget::answer(const QString& message)
+{
+    if (message == QLatin1String("--status"))
+        return status_report();
+    if (message == QLatin1String("--show")) {
+        show_window();
+        return {};
+    }
+    const std::pair<const char*, int> actions[] = {
+        {"--volume-up", AmplifierState::HOTKEY_VOLUME_UP},
+        {"--volume-down", AmplifierState::HOTKEY_VOLUME_DOWN},
+        {"--subwoofer-up", AmplifierState::HOTKEY_SUB_UP},
+        {"--subwoofer-down", AmplifierState::HOTKEY_SUB_DOWN},
+    };
+    for (const auto& [name, id] : actions) {
+        if (message == QLatin1String(name)) {
+            state.on_hot_key(id);
+            return {};
+        }
+    }
+    message_arrived(message);
+    return {};
+}
+
+// For scripts and for troubleshooting: one "key: value" line each, in English.
+QString Widget::status_report() const
+{
+    const AmplifierState::Controls& shown = state.controls();
+    const auto level = [&](LevelChannel channel) {
+        return QString::number(shown.level_db[static_cast<std::size_t>(channel)]);
+    };
+    const auto yes_no = [](bool yes) { return yes ? QStringLiteral("yes") : QStringLiteral("no"); };
+    const char* version = state.display().version;
+    const bool muted = shown.level_muted[static_cast<std::size_t>(LevelChannel::Volume)] ||
+                       shown.soft_mute || shown.hard_mute;
+    static const char* const problems[] = {
+        "none", "no amplifier found", "no permission to open the amplifier",
+        "the amplifier cannot be opened", "the amplifier does not answer"};
+    QString problem = QString::fromLatin1(problems[static_cast<int>(state.display().problem)]);
+    if (!state.display().problem_detail.isEmpty())
+        problem += QStringLiteral(" (") + state.display().problem_detail + QLatin1Char(')');
+    return QStringLiteral("connected: %1\nvariant: %2\nvolume_db: %3\nsubwoofer_db: %4\n"
+                          "muted: %5\nproblem: %6\n")
+        .arg(yes_no(state.link_state() == LinkState::synchronising),
+             version ? QString::fromLatin1(version) : QStringLiteral("none"),
+             level(LevelChannel::Volume), level(LevelChannel::Sub), yes_no(muted), problem);
 }
 
 // Without a notification area there is no way back to a hidden window, so closing it ends

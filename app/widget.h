@@ -34,6 +34,11 @@ public:
     AmplifierState& amplifier_state() { return state; }
     AmplifierLink& amplifier_link() { return *link; }
 
+    // What the running copy answers to a message on its instance channel: a later start's
+    // "Rise up!", an action (as the hot key of that name), or "--status" with its report.
+    // Anything else changes nothing and gets no answer.
+    QString answer(const QString& message);
+
 public Q_SLOTS:
     void message_arrived(const QString& message);
     // The same orderly end as the tray menu's "Выход", for requests from outside.
@@ -102,6 +107,8 @@ private:
     void set_autostart(bool on);
     void register_hot_keys();
     void end_with_error(const char* informative_text, int exit_code);
+    QString status_report() const;
+    QString lamp_tool_tip() const;
 
     Ui::Widget* ui = nullptr;
     AmplifierState state;
@@ -124,4 +131,5 @@ private:
     std::unique_ptr<SleepNotifier> sleep_notifier;
     QString settings_path;
     QString executable_path;
+    QString autostart_file_name;
 };

@@ -97,7 +97,31 @@ void Widget::show_state()
     apply_variant_availability(ui, display.availability_variant);
     ui->amp_version_lineEdit->setText(display.version ? tr(display.version) : tr("N/A"));
     ui->status_label->setPixmap(display.lamp_green ? green_pixmap : red_pixmap);
+    ui->status_label->setToolTip(lamp_tool_tip());
     ui->configuration_frame->setEnabled(display.frame_enabled);
+}
+
+// Why the lamp is red, in the window's own language.
+QString Widget::lamp_tool_tip() const
+{
+    const AmplifierState::Display& display = state.display();
+    if (display.lamp_green)
+        return tr("Усилитель подключён");
+    switch (display.problem) {
+    case LinkProblem::no_permission:
+        return tr("Усилитель подключён, но у вас нет прав на доступ к нему "
+                  "(см. раздел «Device permissions» в README)") +
+               QLatin1Char('\n') + display.problem_detail;
+    case LinkProblem::cannot_open:
+        return tr("Усилитель подключён, но открыть его не удалось") + QLatin1Char('\n') +
+               display.problem_detail;
+    case LinkProblem::not_answering:
+        return tr("Усилитель не отвечает");
+    case LinkProblem::none:
+    case LinkProblem::no_amplifier:
+        break;
+    }
+    return tr("Усилитель не найден");
 }
 
 void Widget::on_volume_horizontalSlider_valueChanged(int value)

@@ -20,14 +20,15 @@ void Widget::register_hot_keys()
 
 void Widget::load_settings()
 {
-    if (settings_path.isEmpty())
-        settings_path = AppSettings::default_path();
     const SettingsValues values = AppSettings::load(settings_path);
     autoload_enabled = values.autoload;
     volume_up_fsModifiers = values.volume_up_fsModifiers;
     volume_up_global_hot_key = values.volume_up_global_hot_key;
     volume_down_fsModifiers = values.volume_down_fsModifiers;
     volume_down_global_hot_key = values.volume_down_global_hot_key;
+    // An entry the user chose keeps starting this program after it was moved.
+    if (autoload_enabled)
+        AutostartEntry::refresh(executable_path, autostart_file_name);
 }
 
 void Widget::save_settings()
@@ -49,8 +50,11 @@ void Widget::on_autoload_checkBox_toggled(bool checked)
         set_autostart(checked);
 }
 
+// The choice is saved at once: a program that is killed, or a machine that loses power, does
+// not forget it.
 void Widget::set_autostart(bool on)
 {
-    AutostartEntry::set_enabled(on, executable_path);
+    AutostartEntry::set_enabled(on, executable_path, autostart_file_name);
     autoload_enabled = on;
+    save_settings();
 }

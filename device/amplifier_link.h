@@ -14,8 +14,10 @@
 
 class QThread;
 class QTimer;
+class UdevWatcher;
 
 Q_DECLARE_METATYPE(LinkState)
+Q_DECLARE_METATYPE(LinkProblem)
 Q_DECLARE_METATYPE(RegisterImage::Bytes)
 
 // The amplifier link, on a thread of its own so that nothing the amplifier does (a reply that
@@ -54,6 +56,8 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void state_changed(LinkState state);
+    // What keeps the link from synchronising, and the details (the node, the system's reason).
+    void problem_changed(LinkProblem problem, const QString& detail);
     // A new connection's image; its generation tells it from every earlier one.
     void image_read(quint64 generation, int variant, const RegisterImage::Bytes& image);
     // The amplifier cannot be driven: exit code 1 when it did not identify itself, 2 for a
@@ -63,14 +67,19 @@ Q_SIGNALS:
 private:
     void start_timers();
     void stop_timers();
+    void devices_changed();
     void write_newest();
     void report_state();
+    void report_problem(LinkProblem problem, const QString& detail = {});
+    void report_open_failure();
 
     HidDevice device;
     SyncSession session;
     std::unique_ptr<QThread> thread;
     QTimer* reconnect_timer = nullptr;
     QTimer* update_timer = nullptr;
+    UdevWatcher* watcher = nullptr;
+    bool rescan_pending = true; // the set of hidraw nodes may have changed since the last look
     std::atomic<bool> halted{false};
     bool polling_enabled = true;
 
@@ -79,4 +88,5 @@ private:
     bool written_on_connection = false;
     bool first_write_pending = false; // the connection's image was read and not yet written
     std::optional<LinkState> reported;
+    std::optional<LinkProblem> reported_problem;
 };

@@ -211,6 +211,13 @@ void AmplifierState::set_link_state(LinkState state)
     Q_EMIT changed();
 }
 
+void AmplifierState::set_link_problem(LinkProblem problem, const QString& detail)
+{
+    connection.problem = problem;
+    connection.problem_detail = detail;
+    Q_EMIT changed();
+}
+
 void AmplifierState::on_hot_key(int id)
 {
     if (link == LinkState::closed || updating_controls)

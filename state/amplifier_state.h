@@ -4,6 +4,7 @@
 #include "register_image.h"
 
 #include <QObject>
+#include <QString>
 
 #include <array>
 
@@ -46,8 +47,10 @@ public:
     {
         bool lamp_green = false;
         bool frame_enabled = true;
-        int availability_variant = 0;  // the variant whose controls are offered
-        const char* version = nullptr; // untranslated variant name; none: "N/A"
+        int availability_variant = 0;            // the variant whose controls are offered
+        const char* version = nullptr;           // untranslated variant name; none: "N/A"
+        LinkProblem problem = LinkProblem::none; // why the lamp is red
+        QString problem_detail;                  // the node and the system's reason
     };
 
     // Raised while the program itself sets controls: the handlers then leave the image alone.
@@ -97,6 +100,7 @@ public Q_SLOTS:
     // A new connection's image: shown in every control, then handed back for writing.
     void apply_read_image(quint64 generation, int variant, const RegisterImage::Bytes& image);
     void set_link_state(LinkState state);
+    void set_link_problem(LinkProblem problem, const QString& detail);
 
 Q_SIGNALS:
     // Something a control or the connection display shows has changed.
