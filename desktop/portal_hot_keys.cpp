@@ -1,5 +1,6 @@
 #include "portal_hot_keys.h"
 
+#include "desktop_log.h"
 #include "portal_shortcut.h"
 #include "shortcut_trigger.h"
 
@@ -7,12 +8,9 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QLoggingCategory>
 #include <QStringList>
 
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(hot_keys_log, "quadron.hotkeys", QtInfoMsg)
 
 namespace {
 
@@ -74,7 +72,7 @@ void PortalHotKeys::begin()
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         if (w->isError())
-            qCDebug(hot_keys_log) << "portal registry:" << w->error().message();
+            qCDebug(desktop_log) << "portal registry:" << w->error().message();
         create_session();
     });
 }
@@ -158,7 +156,7 @@ void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
         });
         if (all_listed) {
             step = Step::bound;
-            qCDebug(hot_keys_log) << "the desktop remembers the shortcuts" << listed;
+            qCDebug(desktop_log) << "the desktop remembers the shortcuts" << listed;
         } else {
             bind();
         }
@@ -168,7 +166,7 @@ void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
         step = Step::bound;
         for (const PortalShortcut& shortcut :
              qdbus_cast<PortalShortcutList>(results.value(QStringLiteral("shortcuts"))))
-            qCDebug(hot_keys_log)
+            qCDebug(desktop_log)
                 << shortcut.name
                 << shortcut.properties.value(QStringLiteral("trigger_description")).toString();
         break;
@@ -214,7 +212,7 @@ void PortalHotKeys::fail(const QString& reason)
     if (!request_path.isEmpty())
         bus.disconnect(portal_service, request_path, request_interface, QStringLiteral("Response"),
                        this, response_slot());
-    qCWarning(hot_keys_log).noquote()
+    qCWarning(desktop_log).noquote()
         << "Global hot keys are not available:" << reason
         << "- the desktop's keyboard settings can run \"quadron --volume-up\" and the other "
            "action commands instead.";
