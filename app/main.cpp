@@ -75,6 +75,8 @@ int main(int argc, char* argv[])
         return answer_without_window(argc, argv, command);
 
     QApplication app(argc, argv);
+    // Wayland compositors and portals know the program by its launcher's name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("brenvik-quadron"));
     // The window hides to the tray and the message boxes come and go; the program ends only
     // when the window says so, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -126,6 +126,13 @@ public:
         return at;
     }
 
+    // True once the emulator (and so the program) has ended, within timeout_ms. It may have
+    // ended already while the test's event loop ran.
+    bool ended(int timeout_ms)
+    {
+        return process.state() == QProcess::NotRunning || process.waitForFinished(timeout_ms);
+    }
+
     bool running()
     {
         process.waitForFinished(1);
@@ -192,7 +199,7 @@ public:
                 for (quint32 box : desktop.shown_windows(QStringLiteral("Quadron"), pid))
                     desktop.close_window(box);
             }
-            if (process.waitForFinished(200))
+            if (ended(200))
                 return true;
         }
         return false;
