@@ -211,6 +211,52 @@ private Q_SLOTS:
         }
     }
 
+    // Each variant offers only the controls for what it has, whichever variant came before; a
+    // control inside a group taken away is unavailable with it.
+    void variants_offer_what_they_have_data()
+    {
+        QTest::addColumn<int>("variant");
+        QTest::addColumn<QString>("enabled"); // one digit per control below
+        QTest::newRow("KARVO") << 2 << QStringLiteral("111111111 11");
+        QTest::newRow("ELMIN") << 3 << QStringLiteral("000111100 10");
+        QTest::newRow("ELMIN USB") << 4 << QStringLiteral("000111100 10");
+        QTest::newRow("SOTRA") << 5 << QStringLiteral("000000000 00");
+        QTest::newRow("ELMIN USB + SUB") << 6 << QStringLiteral("001111100 11");
+    }
+    void variants_offer_what_they_have()
+    {
+        QFETCH(int, variant);
+        QFETCH(QString, enabled);
+        const char* const controls[] = {"input_1_radioButton",
+                                        "sec_input_1_radioButton",
+                                        "sub_horizontalSlider",
+                                        "input_2_radioButton",
+                                        "sec_input_2_radioButton",
+                                        "rear_speaker_source_comboBox",
+                                        "sec_input_gain_horizontalSlider",
+                                        "input_4_radioButton",
+                                        "sec_input_4_radioButton",
+                                        "autozero_checkBox",
+                                        "sub_cut_off_comboBox"};
+        for (const int before : {2, 5, 6}) {
+            WindowRig rig;
+            rig.show();
+            for (const int code : {before, variant}) {
+                rig.amp->plugged = false;
+                rig.check_device();
+                rig.amp->plugged = true;
+                rig.amp->variant = code;
+                rig.connect_amplifier();
+            }
+            QString shown;
+            for (const char* name : controls)
+                shown += rig.find<QWidget>(QString::fromLatin1(name))->isEnabled() ? u'1' : u'0';
+            shown.insert(9, u' ');
+            QCOMPARE(shown + QStringLiteral(" after %1").arg(before),
+                     enabled + QStringLiteral(" after %1").arg(before));
+        }
+    }
+
     // Random images, one per connection, through one shown window so that each read-back
     // starts from the controls the previous one left: what was read goes back byte for byte,
     // but for the soft-mute register when its box had to change.

@@ -117,21 +117,6 @@ private Q_SLOTS:
         QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55}));
         QCOMPARE(rig.states.count(), reported);
     }
-
-    void sleep_closes_the_link_until_resume()
-    {
-        Rig rig;
-        rig.link.check_hid_device();
-        rig.link.form_update();
-        rig.link.suspend();
-        rig.link.check_hid_device();
-        rig.link.form_update();
-        QCOMPARE(rig.reported().constLast(), LinkState::closed);
-        rig.link.resume();
-        rig.link.check_hid_device();
-        rig.link.form_update();
-        QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 54, 55}));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLinkSteps)

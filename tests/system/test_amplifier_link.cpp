@@ -118,20 +118,6 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config.ini"))));
     }
 
-    void no_write_before_a_read_succeeds()
-    {
-        EmulatedRun run(QStringLiteral("silent=55\nimage=") + stored_image);
-        run.start();
-        QVERIFY(run.wait_for([&] { return run.count_of(55) >= 2; }, 15000));
-        QCOMPARE(run.count_of(56), std::size_t(0));
-        run.write_control(QStringLiteral("image=") + stored_image);
-        QVERIFY(run.wait_for_writes(2, 10000));
-        const auto traffic = run.traffic();
-        const auto first_write = std::find_if(traffic.begin(), traffic.end(),
-                                              [](const auto& r) { return r.command == 56; });
-        QCOMPARE(first_write->payload.left(38), image_bytes());
-    }
-
     // Behind 64 other HID interfaces, the first of them the amplifier's own maker's.
     void the_amplifier_is_found_among_many()
     {

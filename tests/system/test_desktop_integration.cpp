@@ -53,12 +53,6 @@ private Q_SLOTS:
         press("ctrl+alt+s");
         press("ctrl+alt+s");
         QVERIFY(run.wait_for([&] { return last_byte(run, sub_value_offset) == 0x91; }, 1000));
-
-        // NumLock on changes nothing.
-        press("Num_Lock");
-        press("ctrl+alt+b");
-        press("Num_Lock");
-        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x24; }, 1000));
     }
 
     void a_combination_from_the_settings_file()

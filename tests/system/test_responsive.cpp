@@ -37,20 +37,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("stalled_on"); // the command whose transaction hangs
-        QTest::addColumn<bool>("by_menu");   // ended by "Выход" rather than SIGTERM
-        QTest::newRow("silent on the read, SIGTERM") << QStringLiteral("silent=55") << 55 << false;
-        QTest::newRow("silent on the read, menu") << QStringLiteral("silent=55") << 55 << true;
-        QTest::newRow("silent on the write, SIGTERM") << QStringLiteral("silent=56") << 56 << false;
-        QTest::newRow("silent on the write, menu") << QStringLiteral("silent=56") << 56 << true;
-        QTest::newRow("slow replies, SIGTERM")
-            << QStringLiteral("reply_delay_ms=2900") << 56 << false;
-        QTest::newRow("slow replies, menu") << QStringLiteral("reply_delay_ms=2900") << 56 << true;
+        QTest::addColumn<int>("ended_by");   // a termination signal, or 0: the menu's "Выход"
+        const QString silent_read = QStringLiteral("silent=55"),
+                      silent_write = QStringLiteral("silent=56"),
+                      slow = QStringLiteral("reply_delay_ms=2900");
+        QTest::newRow("silent on the read, SIGTERM") << silent_read << 55 << int(SIGTERM);
+        QTest::newRow("silent on the read, menu") << silent_read << 55 << 0;
+        QTest::newRow("silent on the write, SIGINT") << silent_write << 56 << int(SIGINT);
+        QTest::newRow("silent on the write, menu") << silent_write << 56 << 0;
+        QTest::newRow("slow replies, SIGHUP (logout)") << slow << 56 << int(SIGHUP);
+        QTest::newRow("slow replies, menu") << slow << 56 << 0;
     }
     void answers_at_once()
     {
         QFETCH(QString, control);
         QFETCH(int, stalled_on);
-        QFETCH(bool, by_menu);
+        QFETCH(int, ended_by);
         EmulatedRun run(control);
         run.start();
         QVERIFY(run.wait_for([&] { return run.count_of(stalled_on) >= 1; }, 15000 * slower));
@@ -83,14 +85,14 @@ private Q_SLOTS:
         }
 
         clock.restart();
-        if (by_menu) {
+        if (ended_by == 0) {
             QVERIFY(xdotool(QStringLiteral("mousemove --window %1 5 5 click 3")
                                 .arg(desktop.tray_icons(pid).constFirst())));
             QVERIFY(run.wait_for([&] { return desktop.shown_popups(pid).size() == 1; }, 3000));
             clock.restart();
             QVERIFY(xdotool(QStringLiteral("key Up Return"))); // the last entry: "Выход"
         } else {
-            ::kill(pid_t(pid), SIGTERM);
+            ::kill(pid_t(pid), ended_by);
         }
         QVERIFY(run.wait_for([&] { return gone(pid); }, 10000 * slower));
         const qint64 took = clock.elapsed();
