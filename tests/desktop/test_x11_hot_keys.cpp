@@ -145,17 +145,6 @@ private Q_SLOTS:
         QVERIFY(Rival().grab('b', 0));
         QVERIFY(hot_keys.register_hot_key(107, 0, 0x78)); // F9 alone is fine
     }
-
-    void grabs_end_with_the_object()
-    {
-        {
-            X11HotKeys hot_keys;
-            QVERIFY(hot_keys.register_hot_key(101, 3, 0x42));
-            QVERIFY(!Rival().grab('b'));
-        }
-        bool taken = false;
-        QTRY_VERIFY((taken = taken || Rival().grab('b')));
-    }
 };
 
 QTEST_MAIN(TestX11HotKeys)
