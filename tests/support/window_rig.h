@@ -56,6 +56,15 @@ struct WindowRig
         cycle();
         cycle();
     }
+    // Unplugged, then plugged back in as an amplifier of this variant and connected.
+    void replug(int variant)
+    {
+        amp->plugged = false;
+        check_device();
+        amp->plugged = true;
+        amp->variant = variant;
+        connect_amplifier();
+    }
     void show() { window->message_arrived(QStringLiteral("Rise up!")); }
 
     template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
