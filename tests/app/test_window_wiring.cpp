@@ -269,25 +269,6 @@ private Q_SLOTS:
             QCOMPARE(rig.last_image(), expected);
         }
     }
-
-    // A hot key moves its slider with no form built: shown later, the window shows the slider
-    // where the keys left it. (The process tests press the keys with the window shown.)
-    void hot_keys_move_the_sliders()
-    {
-        WindowRig rig;
-        rig.connect_amplifier();
-        for (int press = 0; press < 3; ++press)
-            rig.hot_keys->press(AmplifierState::HOTKEY_VOLUME_DOWN);
-        rig.hot_keys->press(AmplifierState::HOTKEY_SUB_UP);
-        rig.cycle();
-        QCOMPARE(int(rig.last_image()[value_of(REG_VOLUME)]), 16 + 3);
-        QCOMPARE(int(rig.last_image()[value_of(REG_SUB)]), 0x81);
-        rig.show();
-        QCOMPARE(shown(rig.find<QWidget>(QStringLiteral("volume_horizontalSlider"))), -3);
-        QCOMPARE(rig.find<QLineEdit>(QStringLiteral("volume_lineEdit"))->text(),
-                 QStringLiteral("-3 db"));
-        QCOMPARE(shown(rig.find<QWidget>(QStringLiteral("sub_horizontalSlider"))), 1);
-    }
 };
 
 QTEST_MAIN(TestWindowWiring)
