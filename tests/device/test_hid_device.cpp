@@ -36,7 +36,10 @@ private Q_SLOTS:
         }
     }
 
-    void a_held_device_costs_a_probe_not_an_enumeration()
+    // A held amplifier costs a presence probe, not an enumeration. One that is gone, found by
+    // the probe or by a failed exchange, is a disconnect: nothing more is sent to it, and the
+    // next connection is identified anew.
+    void holding_and_losing_the_amplifier()
     {
         Rig rig;
         QVERIFY(rig.device.open_device());
@@ -45,16 +48,24 @@ private Q_SLOTS:
             QVERIFY(rig.device.open_device());
         QCOMPARE(rig.amp->enumerations, 1);
         QVERIFY(!rig.device.need_identify);
-
         rig.amp->plugged = false;
         QVERIFY(!rig.device.open_device());
-        QVERIFY(!rig.device.is_open);
-        QVERIFY(rig.device.need_identify);
+        QVERIFY(!rig.device.is_open && rig.device.need_identify);
         QCOMPARE(rig.amp->enumerations, 2);
-
         rig.amp->plugged = true;
         QVERIFY(rig.device.open_device());
-        QVERIFY(rig.device.need_identify); // a new connection is identified anew
+        QVERIFY(rig.device.need_identify);
+
+        rig.device.need_identify = false;
+        rig.amp->plugged = false;
+        QVERIFY(!rig.device.exchange(56, nullptr, nullptr));
+        QVERIFY(!rig.device.is_open && rig.device.need_identify);
+        const auto sent = rig.amp->received.size();
+        rig.amp->plugged = true;
+        QVERIFY(!rig.device.exchange(56, nullptr, nullptr)); // closed: nothing is sent
+        QVERIFY(rig.device.open_device() && rig.device.close_device());
+        QVERIFY(!rig.device.exchange(54, nullptr, nullptr));
+        QCOMPARE(rig.amp->received.size(), sent);
     }
 
     // Report ID 0, the command's low byte, the payload; a command without one repeats the
@@ -121,25 +132,6 @@ private Q_SLOTS:
         rig.amp->stray_reports = 0;
         QVERIFY(rig.device.exchange(56, nullptr, nullptr));
         QVERIFY(rig.device.is_open && !rig.device.need_identify);
-    }
-
-    void a_vanished_device_is_a_disconnect()
-    {
-        Rig rig;
-        QVERIFY(rig.device.open_device());
-        rig.device.need_identify = false;
-        rig.amp->plugged = false;
-        QVERIFY(!rig.device.exchange(56, nullptr, nullptr));
-        QVERIFY(!rig.device.is_open);
-        QVERIFY(rig.device.need_identify);
-
-        const auto sent = rig.amp->received.size();
-        rig.amp->plugged = true;
-        QVERIFY(!rig.device.exchange(56, nullptr, nullptr)); // closed: nothing is sent
-        QCOMPARE(rig.amp->received.size(), sent);
-        QVERIFY(rig.device.close_device());
-        QVERIFY(!rig.device.exchange(54, nullptr, nullptr));
-        QCOMPARE(rig.amp->received.size(), sent);
     }
 };
 
