@@ -198,8 +198,7 @@ private Q_SLOTS:
                 rig.show();
             rig.connect_amplifier();
             rig.show();
-            auto* widget = rig.find<QWidget>(control);
-            QCOMPARE(shown(widget), expected);
+            QCOMPARE(shown(rig.find<QWidget>(control)), expected);
             if (auto* display = rig.find<QLineEdit>(display_of(control)))
                 QCOMPARE(display->text(), QStringLiteral("%1 db").arg(expected));
         }

@@ -61,15 +61,14 @@ private Q_SLOTS:
 
     void mute_then_unmute_restores_the_byte()
     {
-        for (auto channel : {LevelChannel::Volume, LevelChannel::FL, LevelChannel::Sub}) {
+        for (const auto& [channel, reg] : {std::pair{LevelChannel::Volume, REG_VOLUME},
+                                           {LevelChannel::FL, REG_FL},
+                                           {LevelChannel::Sub, REG_SUB}}) {
             for (int bit7 = 0; bit7 <= 1; ++bit7) {
                 for (int db = -79; db <= 15; ++db) {
                     RegisterImage image;
                     image.volume_bit7 = bit7;
                     image.set_level_db(channel, db);
-                    const auto reg = channel == LevelChannel::Volume ? REG_VOLUME
-                                     : channel == LevelChannel::FL   ? REG_FL
-                                                                     : REG_SUB;
                     const std::uint8_t unmuted = image.registers[reg].value;
                     image.set_level_muted(channel, true);
                     QVERIFY(image.registers[reg].value >= (unmuted & 0x80) + 96);
