@@ -133,16 +133,6 @@ void InstanceGuard::set_responder(Responder responder)
     d->responder = std::move(responder);
 }
 
-bool InstanceGuard::other_copy_holds_it()
-{
-    if (!is_usable())
-        return false;
-    if (!d->lock->tryLock(0))
-        return true;
-    d->lock->unlock();
-    return false;
-}
-
 bool InstanceGuard::is_running()
 {
     if (d->checked || !is_usable())
@@ -197,7 +187,8 @@ void InstanceGuard::Private::serve(QLocalSocket* client)
     });
 }
 
-std::optional<QString> InstanceGuard::send_message(const QString& message, int timeout_ms)
+std::optional<QString> InstanceGuard::send_message(const QString& message, int timeout_ms,
+                                                   bool keep_trying)
 {
     if (!is_usable())
         return std::nullopt;
@@ -208,6 +199,8 @@ std::optional<QString> InstanceGuard::send_message(const QString& message, int t
         socket.connectToServer(d->socket_path());
         // The first copy may still be starting its listener: try again until the deadline.
         if (!socket.waitForConnected(int(deadline.remainingTime()))) {
+            if (!keep_trying)
+                return std::nullopt;
             QThread::msleep(50);
             continue;
         }

@@ -29,12 +29,12 @@ public:
 
     // True when another copy holds the identity; otherwise this copy takes it and listens.
     bool is_running();
-    // True when another copy holds the identity; never takes it.
-    bool other_copy_holds_it();
     void set_responder(Responder responder);
     // Delivers message to the running copy, giving up after timeout_ms; its answer, or nothing
-    // when it could not be reached.
-    std::optional<QString> send_message(const QString& message, int timeout_ms);
+    // when it could not be reached. A later start waits for a copy that is still starting its
+    // listener; a command (keep_trying false) asks once, and never touches the lock.
+    std::optional<QString> send_message(const QString& message, int timeout_ms,
+                                        bool keep_trying = true);
 
     // Where the lock and the socket of an identity live (without their suffixes); empty
     // without a private directory. Exposed for diagnostics and tests.

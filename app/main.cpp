@@ -53,10 +53,10 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
     case CommandLine::Kind::run:
         break;
     }
+    // Only the socket is asked: taking the lock, even for a moment, could make a copy that
+    // starts just then take this command for a running copy and end.
     InstanceGuard instance(QCoreApplication::applicationFilePath(), instance_name(command));
-    std::optional<QString> answer;
-    if (instance.other_copy_holds_it())
-        answer = instance.send_message(command.message, 5000);
+    const std::optional<QString> answer = instance.send_message(command.message, 5000, false);
     if (!answer) {
         print(stderr, QStringLiteral("quadron: no running copy of Brenvik Quadron to take %1\n")
                           .arg(command.message));

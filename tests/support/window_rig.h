@@ -10,11 +10,12 @@
 
 #include <memory>
 
-// Every hot key the window asks for is granted and none is pressed: the keys, and the machine
-// sleeping, are the process tests' part.
+// Every hot key the window asks for is granted, and pressed when the test says; the real keys
+// and the machine sleeping are the process tests' part.
 struct GrantedHotKeys : HotKeyService
 {
     bool register_hot_key(int, quint32, quint32) override { return true; }
+    void press(int id) { Q_EMIT activated(id); }
 };
 
 // The main window on a scripted amplifier and quiet desktop services. The link is not given a
@@ -23,13 +24,14 @@ struct WindowRig
 {
     QTemporaryDir dir;
     FakeAmplifier* amp = new FakeAmplifier;
+    GrantedHotKeys* hot_keys = new GrantedHotKeys;
     std::unique_ptr<Widget> window;
 
     explicit WindowRig(const QString& settings_file = {})
     {
         PlatformServices services;
         services.hid.reset(amp);
-        services.hot_keys = std::make_unique<GrantedHotKeys>();
+        services.hot_keys.reset(hot_keys);
         services.sleep = std::make_unique<SleepNotifier>();
         services.settings_path =
             settings_file.isEmpty() ? dir.filePath(QStringLiteral("config.ini")) : settings_file;
