@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QDBusConnection>
+#include "private_bus.h"
+
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
-#include <QProcess>
-#include <QString>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -23,27 +22,16 @@ class StandInLogind : public QObject
 public:
     bool start()
     {
-        bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--print-address"),
-                   QStringLiteral("--nofork")});
-        if (!bus.waitForReadyRead(10000))
-            return false;
-        const QString address = QString::fromUtf8(bus.readLine().trimmed());
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
-        QDBusConnection connection =
-            QDBusConnection::connectToBus(address, QStringLiteral("logind"));
-        return connection.registerObject(QStringLiteral("/org/freedesktop/login1"), this,
-                                         QDBusConnection::ExportAllSlots) &&
-               connection.registerService(QStringLiteral("org.freedesktop.login1"));
+        return bus.start("DBUS_SYSTEM_BUS_ADDRESS") &&
+               bus.connection().registerObject(QStringLiteral("/org/freedesktop/login1"), this,
+                                               QDBusConnection::ExportAllSlots) &&
+               bus.connection().registerService(QStringLiteral("org.freedesktop.login1"));
     }
 
     ~StandInLogind() override
     {
         for (const int fd : locks)
             ::close(fd);
-        QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
-        bus.kill();
-        bus.waitForFinished();
     }
 
     void announce_sleep(bool start)
@@ -52,7 +40,7 @@ public:
             QStringLiteral("/org/freedesktop/login1"),
             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
         signal << start;
-        QDBusConnection(QStringLiteral("logind")).send(signal);
+        bus.connection().send(signal);
     }
 
     int locks_handed_out() const { return int(locks.size()); }
@@ -78,6 +66,6 @@ public Q_SLOTS:
     }
 
 private:
-    QProcess bus;
+    PrivateBus bus{QStringLiteral("logind")};
     std::vector<int> locks; // reading ends
 };

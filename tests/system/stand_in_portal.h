@@ -1,6 +1,7 @@
 #pragma once
 
 #include "portal_shortcut.h"
+#include "private_bus.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -30,30 +31,18 @@ public:
     {
         qDBusRegisterMetaType<PortalShortcut>();
         qDBusRegisterMetaType<PortalShortcutList>();
-        bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--print-address"),
-                   QStringLiteral("--nofork")});
-        if (!bus.waitForReadyRead(10000))
+        if (!bus.start("DBUS_SESSION_BUS_ADDRESS"))
             return false;
-        const QString address = QString::fromUtf8(bus.readLine().trimmed());
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-        QDBusConnection connection = QDBusConnection::connectToBus(address, name);
+        QDBusConnection connection = bus.connection();
         return connection.registerVirtualObject(portal_path(), this) &&
                connection.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), this) &&
                connection.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
     }
 
-    ~StandInPortal() override
-    {
-        QDBusConnection::disconnectFromBus(name);
-        bus.kill();
-        bus.waitForFinished();
-    }
-
     void offer_tray(bool on)
     {
         const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-        QDBusConnection connection(name);
+        QDBusConnection connection = bus.connection();
         on ? connection.registerService(watcher) : connection.unregisterService(watcher);
     }
 
@@ -65,7 +54,7 @@ public:
             QStringLiteral("Activated"));
         signal << QVariant::fromValue(QDBusObjectPath(session)) << shortcut << qulonglong(0)
                << QVariantMap();
-        QDBusConnection(name).send(signal);
+        bus.connection().send(signal);
     }
 
     // The user clicked the tray icon.
@@ -75,7 +64,7 @@ public:
             tray_items.value(0), QStringLiteral("/StatusNotifierItem"),
             QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"));
         click << 0 << 0;
-        QDBusConnection(name).send(click);
+        bus.connection().send(click);
     }
 
     QString introspect(const QString& path) const override
@@ -152,7 +141,7 @@ private:
     {
         const QString request = handle(QStringLiteral("request"),
                                        options.value(QStringLiteral("handle_token")).toString());
-        QDBusConnection connection(name);
+        QDBusConnection connection = bus.connection();
         connection.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
         QDBusMessage signal = QDBusMessage::createTargetedSignal(
             owner, request, QStringLiteral("org.freedesktop.portal.Request"),
@@ -161,8 +150,7 @@ private:
         connection.send(signal);
     }
 
-    const QString name = QStringLiteral("portal");
-    QProcess bus;
+    PrivateBus bus{QStringLiteral("portal")};
     QString owner;
     QString session;
 };
