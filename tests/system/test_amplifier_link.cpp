@@ -23,9 +23,11 @@ class TestAmplifierLink : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Found behind 64 other HID interfaces (the first of them the amplifier's own maker's), the
+    // amplifier is identified and read once, then written its own image back every cycle.
     void a_connection_reads_once_then_writes_back_every_cycle()
     {
-        EmulatedRun run(QStringLiteral("variant=3\nimage=") + stored_image);
+        EmulatedRun run(QStringLiteral("other_interfaces=64\nvariant=3\nimage=") + stored_image);
         run.start();
         QVERIFY(run.wait_for_writes(10));
         const auto traffic = run.traffic();
@@ -116,16 +118,6 @@ private Q_SLOTS:
         QCOMPARE(run.process.exitCode(), exit_code);
         QCOMPARE(run.commands(), std::vector<int>(commands, 54));
         QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config.ini"))));
-    }
-
-    // Behind 64 other HID interfaces, the first of them the amplifier's own maker's.
-    void the_amplifier_is_found_among_many()
-    {
-        EmulatedRun run(QStringLiteral("other_interfaces=64"));
-        run.start();
-        QVERIFY(run.wait_for_writes(3));
-        QCOMPARE(run.commands().front(), 54);
-        QCOMPARE(run.count_of(54), std::size_t(1));
     }
 
     void a_late_reply_confuses_no_later_exchange()
