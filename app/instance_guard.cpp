@@ -6,12 +6,17 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
+#include <QLoggingCategory>
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+Q_LOGGING_CATEGORY(instance_log, "quadron.instance", QtInfoMsg)
 
 namespace {
 
@@ -28,28 +33,50 @@ bool peer_is_same_user(qintptr descriptor)
     return credentials.uid == ::getuid();
 }
 
+// A directory of the user's own, not a link, that nobody else may enter or change.
+bool is_private(const QString& path, QString* why_not)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        *why_not = path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 077) != 0) {
+        *why_not = path + QStringLiteral(": not a directory of this user's, closed to others");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 struct InstanceGuard::Private
 {
     QString base;
-    QLockFile lock;
+    QString problem;
+    std::optional<QLockFile> lock;
     QLocalServer server;
+    Responder responder;
     bool checked = false;
     bool other_running = false;
 
-    explicit Private(const QString& identity)
-        : base(identity), lock(identity + QStringLiteral(".lock"))
-    {
-    }
     QString socket_path() const { return base + QStringLiteral(".socket"); }
+    void serve(QLocalSocket* client);
 };
 
-InstanceGuard::InstanceGuard(const QString& executable_path, QObject* parent)
-    : QObject(parent), d(std::make_unique<Private>(identity_path(executable_path)))
+InstanceGuard::InstanceGuard(const QString& executable_path, const QString& instance_name,
+                             QObject* parent)
+    : QObject(parent), d(std::make_unique<Private>())
 {
+    const std::optional<QString> directory = private_directory(&d->problem);
+    if (!directory)
+        return;
+    d->base = identity_path(executable_path, instance_name);
+    d->lock.emplace(d->base + QStringLiteral(".lock"));
     // A running copy keeps its lock for as long as it lives, however old the file gets.
-    d->lock.setStaleLockTime(0);
+    d->lock->setStaleLockTime(0);
 }
 
 InstanceGuard::~InstanceGuard()
@@ -57,62 +84,123 @@ InstanceGuard::~InstanceGuard()
     d->server.close();
 }
 
-QString InstanceGuard::identity_path(const QString& executable_path)
+bool InstanceGuard::is_usable() const
 {
-    QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (directory.isEmpty())
-        directory = QDir::tempPath();
-    const QByteArray key = executable_path.toUtf8() + '\0' + QByteArray::number(::getuid());
+    return d->lock.has_value();
+}
+
+QString InstanceGuard::problem() const
+{
+    return d->problem;
+}
+
+std::optional<QString> InstanceGuard::private_directory(QString* why_not)
+{
+    QString reason;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && is_private(runtime, &reason))
+        return runtime;
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() && !QDir::homePath().isEmpty() && QDir::homePath() != QDir::rootPath())
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    if (!cache.isEmpty()) {
+        const QString own = cache + QStringLiteral("/brenvik-quadron");
+        QDir().mkpath(cache);
+        ::mkdir(QFile::encodeName(own).constData(), 0700);
+        if (is_private(own, &reason))
+            return own;
+    }
+    if (why_not)
+        *why_not = reason.isEmpty() ? QStringLiteral("neither XDG_RUNTIME_DIR nor a home directory")
+                                    : reason;
+    return std::nullopt;
+}
+
+QString InstanceGuard::identity_path(const QString& executable_path, const QString& instance_name)
+{
+    const std::optional<QString> directory = private_directory();
+    if (!directory)
+        return {};
+    const QByteArray key = executable_path.toUtf8() + '\0' + QByteArray::number(::getuid()) + '\0' +
+                           instance_name.toUtf8();
     const QByteArray digest =
         QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24);
-    return directory + QStringLiteral("/quadron-") + QString::fromLatin1(digest);
+    return *directory + QStringLiteral("/quadron-") + QString::fromLatin1(digest);
+}
+
+void InstanceGuard::set_responder(Responder responder)
+{
+    d->responder = std::move(responder);
+}
+
+bool InstanceGuard::other_copy_holds_it()
+{
+    if (!is_usable())
+        return false;
+    if (!d->lock->tryLock(0))
+        return true;
+    d->lock->unlock();
+    return false;
 }
 
 bool InstanceGuard::is_running()
 {
-    if (d->checked)
+    if (d->checked || !is_usable())
         return d->other_running;
     d->checked = true;
     // A lock left by a killed copy is recognised by its dead process id and taken over.
-    d->other_running = !d->lock.tryLock(0);
+    d->other_running = !d->lock->tryLock(0);
     if (d->other_running)
         return true;
 
     QLocalServer::removeServer(d->socket_path());
     d->server.setSocketOptions(QLocalServer::UserAccessOption);
-    d->server.listen(d->socket_path());
+    if (!d->server.listen(d->socket_path())) {
+        qCWarning(instance_log, "later starts cannot reach this copy: %s",
+                  qUtf8Printable(d->server.errorString()));
+        return false;
+    }
     connect(&d->server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = d->server.nextPendingConnection()) {
-            if (!peer_is_same_user(client->socketDescriptor())) {
-                client->abort();
-                client->deleteLater();
-                continue;
-            }
-            QTimer::singleShot(client_time_limit_ms, client, [client] { client->abort(); });
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                QByteArray buffer = client->property("buffer").toByteArray();
-                buffer += client->read(max_message_bytes + 1 - buffer.size());
-                const int end = buffer.indexOf(terminator);
-                if (end < 0) {
-                    if (buffer.size() > max_message_bytes)
-                        client->abort();
-                    else
-                        client->setProperty("buffer", buffer);
-                    return;
-                }
-                client->write(QByteArray(1, terminator));
-                client->flush();
-                client->disconnectFromServer();
-                Q_EMIT message_received(QString::fromUtf8(buffer.left(end)));
-            });
-        }
+        while (QLocalSocket* client = d->server.nextPendingConnection())
+            d->serve(client);
     });
     return false;
 }
 
-bool InstanceGuard::send_message(const QString& message, int timeout_ms)
+void InstanceGuard::Private::serve(QLocalSocket* client)
 {
+    if (!peer_is_same_user(client->socketDescriptor())) {
+        client->abort();
+        client->deleteLater();
+        return;
+    }
+    QTimer::singleShot(client_time_limit_ms, client, [client] { client->abort(); });
+    QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+    QObject::connect(client, &QLocalSocket::readyRead, client, [this, client] {
+        QByteArray buffer = client->property("buffer").toByteArray();
+        buffer += client->read(max_message_bytes + 1 - buffer.size());
+        const qsizetype end = buffer.indexOf(terminator);
+        if (end < 0) {
+            if (buffer.size() > max_message_bytes)
+                client->abort();
+            else
+                client->setProperty("buffer", buffer);
+            return;
+        }
+        // The answer's lines, then an empty line.
+        QString answer = responder ? responder(QString::fromUtf8(buffer.left(end))) : QString();
+        if (!answer.isEmpty() && !answer.endsWith(QLatin1Char('\n')))
+            answer += QLatin1Char('\n');
+        client->write(answer.toUtf8() + terminator);
+        client->flush();
+        client->disconnectFromServer();
+    });
+}
+
+std::optional<QString> InstanceGuard::send_message(const QString& message, int timeout_ms)
+{
+    if (!is_usable())
+        return std::nullopt;
     const QDeadlineTimer deadline(timeout_ms);
     const QByteArray bytes = message.toUtf8().left(max_message_bytes) + terminator;
     while (!deadline.hasExpired()) {
@@ -125,8 +213,15 @@ bool InstanceGuard::send_message(const QString& message, int timeout_ms)
         }
         socket.write(bytes);
         if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
-            return false;
-        return socket.waitForReadyRead(int(deadline.remainingTime()));
+            return std::nullopt;
+        QByteArray answer;
+        while (!answer.endsWith("\n\n") && answer != "\n") {
+            if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+                return std::nullopt;
+            answer += socket.readAll();
+        }
+        answer.chop(1);
+        return QString::fromUtf8(answer);
     }
-    return false;
+    return std::nullopt;
 }

@@ -3,30 +3,45 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
-// One running copy per executable path and user. The first copy holds a lock and listens on a
-// user-only local socket; a later copy finds the lock taken and passes its message on.
+// One running copy per executable path, user and instance name (the demo's copy has a name of
+// its own). The first copy holds a lock and listens on a socket, both in a directory only the
+// user can enter; a later copy finds the lock taken and passes its message on.
 class InstanceGuard : public QObject
 {
     Q_OBJECT
 public:
     // Largest message accepted; anything longer is dropped with its connection.
     static constexpr int max_message_bytes = 1024;
+    // What the running copy answers to a message: lines of text, possibly none.
+    using Responder = std::function<QString(const QString& message)>;
 
-    explicit InstanceGuard(const QString& executable_path, QObject* parent = nullptr);
+    explicit InstanceGuard(const QString& executable_path, const QString& instance_name = {},
+                           QObject* parent = nullptr);
     ~InstanceGuard() override;
 
-    // True when another copy holds the identity; otherwise this copy takes it and starts listening.
+    // False when there is no private directory for the lock and the socket; problem() says why.
+    bool is_usable() const;
+    QString problem() const;
+
+    // True when another copy holds the identity; otherwise this copy takes it and listens.
     bool is_running();
-    // Delivers message to the running copy, giving up after timeout_ms.
-    bool send_message(const QString& message, int timeout_ms);
+    // True when another copy holds the identity; never takes it.
+    bool other_copy_holds_it();
+    void set_responder(Responder responder);
+    // Delivers message to the running copy, giving up after timeout_ms; its answer, or nothing
+    // when it could not be reached.
+    std::optional<QString> send_message(const QString& message, int timeout_ms);
 
-    // Where the lock and the socket of an executable live; exposed for diagnostics and tests.
-    static QString identity_path(const QString& executable_path);
-
-Q_SIGNALS:
-    void message_received(const QString& message);
+    // Where the lock and the socket of an identity live (without their suffixes); empty
+    // without a private directory. Exposed for diagnostics and tests.
+    static QString identity_path(const QString& executable_path, const QString& instance_name = {});
+    // The user's private directory for them: $XDG_RUNTIME_DIR when it is the user's own and
+    // closed to others, else a directory of the program's own in the user's cache directory.
+    static std::optional<QString> private_directory(QString* why_not = nullptr);
 
 private:
     struct Private;

@@ -16,7 +16,12 @@ struct PlatformServices
     std::unique_ptr<HotKeyService> hot_keys;
     std::unique_ptr<SleepNotifier> sleep;
     QString settings_path;
+    // What the autostart entry starts, and the entry's file name.
     QString executable_path;
+    QString autostart_file_name = QStringLiteral("brenvik-quadron.desktop");
+    // The program runs the amplifier link on its own thread; tests step it by hand instead.
+    bool link_on_own_thread = true;
 
-    static PlatformServices system();
+    // demo: the copy quadron-demo starts, with settings and an autostart entry of its own.
+    static PlatformServices system(bool demo = false);
 };

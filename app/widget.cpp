@@ -1,9 +1,7 @@
 #include "widget.h"
 
 #include "combo_box_items.h"
-#include "hid_commands.h"
 #include "ui_widget.h"
-#include "variant_availability.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -13,8 +11,6 @@
 #include <QTimer>
 
 namespace {
-constexpr int reconnect_interval_ms = 500;
-constexpr int update_interval_ms = 100;
 // How long a desktop gets to bring up its notification area before the window shows itself.
 constexpr int tray_grace_ms = 3000;
 } // namespace
@@ -22,12 +18,13 @@ constexpr int tray_grace_ms = 3000;
 Widget::Widget(QWidget* parent) : Widget(PlatformServices::system(), parent) {}
 
 Widget::Widget(PlatformServices services, QWidget* parent)
-    : QWidget(parent), ui(new Ui::Widget), device(std::move(services.hid)), session(device),
+    : QWidget(parent), link(std::make_unique<AmplifierLink>(std::move(services.hid))),
       hot_keys(std::move(services.hot_keys)), sleep_notifier(std::move(services.sleep)),
       settings_path(std::move(services.settings_path)),
-      executable_path(std::move(services.executable_path))
+      executable_path(std::move(services.executable_path)),
+      autostart_file_name(std::move(services.autostart_file_name))
 {
-    ui->setupUi(this);
+    setObjectName(QStringLiteral("Widget"));
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     setWindowTitle(tr("Brenvik Quadron v.1.03"));
     QCoreApplication::setOrganizationName(QStringLiteral("TOLVEN LABS"));
@@ -43,40 +40,43 @@ Widget::Widget(PlatformServices services, QWidget* parent)
     setWindowIcon(app_icon);
 
     register_hot_keys();
-    device.init_ids(AMPLIFIER_VENDOR_ID, AMPLIFIER_PRODUCT_ID, 0, 0);
-    polling_enabled = true;
-    connect(sleep_notifier.get(), &SleepNotifier::suspending, this, &Widget::system_suspending);
-    connect(sleep_notifier.get(), &SleepNotifier::resumed, this, &Widget::system_resumed);
-
-    fill_combo_boxes(ui);
-    setMinimumSize(minimumSizeHint());
-    setMaximumSize(minimumSizeHint());
-
-    red_pixmap.load(QStringLiteral(":/images/red-button.png"));
-    green_pixmap.load(QStringLiteral(":/images/green-button.png"));
-    connected_shown = false;
-    updating_controls = false;
-    device_variant = 0;
-
-    reconnect_timer = new QTimer(this);
-    connect(reconnect_timer, &QTimer::timeout, this, &Widget::check_hid_device);
-    reconnect_timer->setSingleShot(true);
-    reconnect_timer->setInterval(reconnect_interval_ms);
-    reconnect_timer->start();
-
-    update_timer = new QTimer(this);
-    connect(update_timer, &QTimer::timeout, this, &Widget::form_update);
-    update_timer->setSingleShot(true);
-    update_timer->setInterval(update_interval_ms);
-    update_timer->start();
+    connect_link();
+    if (services.link_on_own_thread)
+        link->start();
 
     QTimer::singleShot(tray_grace_ms, this, &Widget::check_tray_available);
 }
 
 Widget::~Widget()
 {
+    // The link ends first: nothing reaches the amplifier once the end has begun, and the
+    // settings are written after its last transaction.
+    link->stop();
     delete ui;
     save_settings();
+}
+
+// Everything between the link's thread and this one is queued, so the link never waits for
+// the window and the window never waits for the amplifier.
+void Widget::connect_link()
+{
+    connect(link.get(), &AmplifierLink::image_read, &state, &AmplifierState::apply_read_image,
+            Qt::QueuedConnection);
+    connect(link.get(), &AmplifierLink::state_changed, &state, &AmplifierState::set_link_state,
+            Qt::QueuedConnection);
+    connect(link.get(), &AmplifierLink::problem_changed, &state, &AmplifierState::set_link_problem,
+            Qt::QueuedConnection);
+    connect(link.get(), &AmplifierLink::unusable, this, &Widget::amplifier_unusable,
+            Qt::QueuedConnection);
+    connect(&state, &AmplifierState::image_changed, link.get(), &AmplifierLink::set_image,
+            Qt::QueuedConnection);
+    connect(&state, &AmplifierState::changed, this, &Widget::show_state);
+    connect(sleep_notifier.get(), &SleepNotifier::suspending, link.get(), &AmplifierLink::suspend,
+            Qt::QueuedConnection);
+    connect(sleep_notifier.get(), &SleepNotifier::resumed, link.get(), &AmplifierLink::resume,
+            Qt::QueuedConnection);
+    connect(link.get(), &AmplifierLink::suspended, sleep_notifier.get(),
+            &SleepNotifier::allow_sleep, Qt::QueuedConnection);
 }
 
 void Widget::create_actions()
@@ -100,8 +100,28 @@ void Widget::create_tray_icon()
     tray_icon->setToolTip(tr("Brenvik Quadron"));
 }
 
+// The form costs memory and start-up time that a program living in the tray rarely needs:
+// it is built the first time the window is shown and kept from then on.
+void Widget::build_form()
+{
+    if (ui)
+        return;
+    // The form's own signals while it is built and filled are not the user's.
+    const AmplifierState::Updating guard(state);
+    ui = new Ui::Widget;
+    ui->setupUi(this);
+    setWindowTitle(tr("Brenvik Quadron v.1.03"));
+    fill_combo_boxes(ui);
+    setMinimumSize(minimumSizeHint());
+    setMaximumSize(minimumSizeHint());
+    red_pixmap.load(QStringLiteral(":/images/red-button.png"));
+    green_pixmap.load(QStringLiteral(":/images/green-button.png"));
+    show_state();
+}
+
 void Widget::show_window()
 {
+    build_form();
     showNormal();
     activateWindow();
     raise();
@@ -125,6 +145,7 @@ void Widget::show_hide_slot()
 void Widget::quit_slot()
 {
     quit_requested = true;
+    link->halt();
     close();
 }
 
@@ -145,12 +166,61 @@ void Widget::message_arrived(const QString& message)
         show_window();
 }
 
+QString Widget::answer(const QString& message)
+{
+    if (message == QLatin1String("--status"))
+        return status_report();
+    if (message == QLatin1String("--show")) {
+        show_window();
+        return {};
+    }
+    const std::pair<const char*, int> actions[] = {
+        {"--volume-up", AmplifierState::HOTKEY_VOLUME_UP},
+        {"--volume-down", AmplifierState::HOTKEY_VOLUME_DOWN},
+        {"--subwoofer-up", AmplifierState::HOTKEY_SUB_UP},
+        {"--subwoofer-down", AmplifierState::HOTKEY_SUB_DOWN},
+    };
+    for (const auto& [name, id] : actions) {
+        if (message == QLatin1String(name)) {
+            state.on_hot_key(id);
+            return {};
+        }
+    }
+    message_arrived(message);
+    return {};
+}
+
+// For scripts and for troubleshooting: one "key: value" line each, in English.
+QString Widget::status_report() const
+{
+    const AmplifierState::Controls& shown = state.controls();
+    const auto level = [&](LevelChannel channel) {
+        return QString::number(shown.level_db[static_cast<std::size_t>(channel)]);
+    };
+    const auto yes_no = [](bool yes) { return yes ? QStringLiteral("yes") : QStringLiteral("no"); };
+    const char* version = state.display().version;
+    const bool muted = shown.level_muted[static_cast<std::size_t>(LevelChannel::Volume)] ||
+                       shown.soft_mute || shown.hard_mute;
+    static const char* const problems[] = {
+        "none", "no amplifier found", "no permission to open the amplifier",
+        "the amplifier cannot be opened", "the amplifier does not answer"};
+    QString problem = QString::fromLatin1(problems[static_cast<int>(state.display().problem)]);
+    if (!state.display().problem_detail.isEmpty())
+        problem += QStringLiteral(" (") + state.display().problem_detail + QLatin1Char(')');
+    return QStringLiteral("connected: %1\nvariant: %2\nvolume_db: %3\nsubwoofer_db: %4\n"
+                          "muted: %5\nproblem: %6\n")
+        .arg(yes_no(state.link_state() == LinkState::synchronising),
+             version ? QString::fromLatin1(version) : QStringLiteral("none"),
+             level(LevelChannel::Volume), level(LevelChannel::Sub), yes_no(muted), problem);
+}
+
 // Without a notification area there is no way back to a hidden window, so closing it ends
 // the program as "Выход" does.
 void Widget::closeEvent(QCloseEvent* event)
 {
     if (quit_requested || !QSystemTrayIcon::isSystemTrayAvailable()) {
         event->accept();
+        link->halt();
         QCoreApplication::exit(0);
         return;
     }
@@ -161,8 +231,11 @@ void Widget::closeEvent(QCloseEvent* event)
 void Widget::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange && ui) {
+        const AmplifierState::Updating guard(state);
         ui->retranslateUi(this);
+        show_state();
+    }
 }
 
 void Widget::check_tray_available()
@@ -171,92 +244,25 @@ void Widget::check_tray_available()
         show_window();
 }
 
-void Widget::check_hid_device()
+void Widget::amplifier_unusable(int exit_code)
 {
-    if (polling_enabled)
-        device.open_device();
-    reconnect_timer->start();
-}
-
-void Widget::form_update()
-{
-    switch (session.prepare()) {
-    case SyncSession::Step::NotOpen:
-    case SyncSession::Step::Lost:
-        show_disconnected();
-        update_timer->start();
-        return;
-    case SyncSession::Step::IdentifyFailed:
-        end_with_error(QT_TR_NOOP("Не удалось опознать устройство!"), 1);
-        return;
-    case SyncSession::Step::UnsupportedVariant:
-        device_variant = session.variant();
-        end_with_error(QT_TR_NOOP("Неверная версия устройства!"), 2);
-        return;
-    case SyncSession::Step::ReadFailed:
-        update_timer->start();
-        return;
-    case SyncSession::Step::ImageRead:
-        device_variant = session.variant();
-        image.load_image(session.read_payload());
-        updating_controls = true;
-        apply_image_to_controls();
-        updating_controls = false;
-        break;
-    case SyncSession::Step::Ready:
-        break;
-    }
-    image.store_image(write_payload.data());
-    if (session.write(write_payload.data()))
-        show_connected();
-    update_timer->start();
-}
-
-void Widget::show_connected()
-{
-    if (!ui->configuration_frame->isEnabled())
-        ui->configuration_frame->setEnabled(true);
-    if (!connected_shown) {
-        ui->status_label->setPixmap(green_pixmap);
-        connected_shown = true;
-    }
-}
-
-void Widget::show_disconnected()
-{
-    if (ui->configuration_frame->isEnabled())
-        ui->configuration_frame->setEnabled(false);
-    if (connected_shown) {
-        ui->status_label->setPixmap(red_pixmap);
-        connected_shown = false;
-        device_variant = 0;
-        ui->amp_version_lineEdit->setText(tr("N/A"));
-    }
+    end_with_error(exit_code == 1 ? QT_TR_NOOP("Не удалось опознать устройство!")
+                                  : QT_TR_NOOP("Неверная версия устройства!"),
+                   exit_code);
 }
 
 void Widget::end_with_error(const char* informative_text, int exit_code)
 {
+    if (quit_requested)
+        return;
     QMessageBox box;
     box.setText(tr("Ошибка!"));
     box.setInformativeText(tr(informative_text));
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
+    if (quit_requested)
+        return; // "Выход" while the box was up ends the program as usual
+    link->halt();
     QCoreApplication::exit(exit_code);
-}
-
-void Widget::system_suspending()
-{
-    polling_enabled = false;
-    device.close_device();
-}
-
-void Widget::system_resumed()
-{
-    polling_enabled = true;
-}
-
-void Widget::apply_amp_variant()
-{
-    apply_variant_availability(ui, device_variant);
 }

@@ -1,26 +1,27 @@
 #pragma once
 
-#include "hid_device.h"
+#include "amplifier_link.h"
+#include "amplifier_state.h"
 #include "platform_services.h"
-#include "register_image.h"
-#include "sync_session.h"
 
 #include <QIcon>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <memory>
+
 class QAction;
-class QLineEdit;
 class QMenu;
-class QTimer;
 
 namespace Ui {
 class Widget;
 }
 
-// The main window: hub of the running program. It owns the form, the amplifier link, the
-// register image and the tray icon; each slot hands its work to the class of its subsystem.
+// The main window: the hub of the running program and a view of the amplifier's state. It
+// owns the state, the amplifier link (on its own thread), the tray icon and the desktop
+// services, and joins them. The form is built the first time the window is shown, filled from
+// the state, and kept; until then the program is its tray icon and the state alone.
 class Widget : public QWidget
 {
     Q_OBJECT
@@ -30,10 +31,13 @@ public:
     Widget(PlatformServices services, QWidget* parent);
     ~Widget() override;
 
-    static constexpr int HOTKEY_VOLUME_UP = 101;
-    static constexpr int HOTKEY_VOLUME_DOWN = 102;
-    static constexpr int HOTKEY_SUB_UP = 103;
-    static constexpr int HOTKEY_SUB_DOWN = 104;
+    AmplifierState& amplifier_state() { return state; }
+    AmplifierLink& amplifier_link() { return *link; }
+
+    // What the running copy answers to a message on its instance channel: a later start's
+    // "Rise up!", an action (as the hot key of that name), or "--status" with its report.
+    // Anything else changes nothing and gets no answer.
+    QString answer(const QString& message);
 
 public Q_SLOTS:
     void message_arrived(const QString& message);
@@ -84,61 +88,39 @@ private Q_SLOTS:
     void on_soft_mute_checkBox_toggled(bool checked);
     void on_acc_on_delay_spinBox_valueChanged(int value);
 
-    void check_hid_device();
-    void form_update();
     void show_hide_slot();
     void quit_slot();
     void tray_icon_Activated(QSystemTrayIcon::ActivationReason reason);
-    void system_suspending();
-    void system_resumed();
     void check_tray_available();
+    void show_state();
+    void amplifier_unusable(int exit_code);
 
 private:
+    void connect_link();
     void create_actions();
     void create_tray_icon();
+    void build_form();
     void show_window();
     void hide_to_tray();
     void load_settings();
     void save_settings();
     void set_autostart(bool on);
     void register_hot_keys();
-    void on_hot_key(int id);
-    void step_volume(int step);
-    void step_subwoofer(int step);
-    void apply_image_to_controls();
-    void apply_amp_variant();
-    void show_connected();
-    void show_disconnected();
     void end_with_error(const char* informative_text, int exit_code);
+    QString status_report() const;
+    QString lamp_tool_tip() const;
 
-    template <typename Edit> void edit_image(Edit edit)
-    {
-        if (!updating_controls)
-            edit();
-    }
-    void level_slider_moved(LevelChannel channel, int value, QLineEdit* display);
-    void tone_slider_moved(ToneBand band, int value, QLineEdit* display);
-    void show_db(QLineEdit* display, int value);
-
-    Ui::Widget* ui;
-    HidDevice device;
-    bool polling_enabled = false;
+    Ui::Widget* ui = nullptr;
+    AmplifierState state;
+    std::unique_ptr<AmplifierLink> link;
     QIcon app_icon;
     QAction* show_hide_action = nullptr;
     QAction* quit_action = nullptr;
     QSystemTrayIcon* tray_icon = nullptr;
     QMenu* tray_menu = nullptr;
     bool quit_requested = false;
-    bool updating_controls = false;
-    int device_variant = 0;
-    RegisterImage image;
-    SyncSession session;
-    RegisterImage::Payload write_payload{};
-    QTimer* update_timer = nullptr;
-    QTimer* reconnect_timer = nullptr;
     QPixmap green_pixmap;
     QPixmap red_pixmap;
-    bool connected_shown = false;
     bool autoload_enabled = false;
     quint32 volume_up_fsModifiers = 0;
     quint32 volume_up_global_hot_key = 0;
@@ -149,4 +131,5 @@ private:
     std::unique_ptr<SleepNotifier> sleep_notifier;
     QString settings_path;
     QString executable_path;
+    QString autostart_file_name;
 };

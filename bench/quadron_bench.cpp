@@ -1,6 +1,7 @@
-// Starts the floor program and the real program (against the emulated amplifier) several
-// times and prints what each costs: start-up to the tray icon, memory, CPU time, hot-key
-// latency to the amplifier, writes per second. Runs inside tools/with-desktop.
+// Starts the floor program and the real program several times and prints what each costs:
+// start-up to the tray icon and memory while hidden in the tray with no amplifier, CPU time,
+// and against the emulated amplifier the memory while synchronising, hot-key latency to the
+// amplifier and writes per second. Runs inside tools/with-desktop.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -85,6 +86,19 @@ double memory_mib(qint64 pid, const QByteArray& field = QByteArrayLiteral("VmRSS
     for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith(field))
             return line.mid(field.size()).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// Proportional set size: shared pages count in part, as a desktop's memory tools show it.
+double pss_mib(qint64 pid)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : rollup.readAll().split('\n')) {
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toDouble() / 1024.0;
     }
     return 0;
 }
@@ -175,14 +189,17 @@ int main(int argc, char* argv[])
     const int presses = setting("BENCH_PRESSES", 50);
 
     Figure start{"start to tray icon (ms)", {}, {}};
-    Figure rss_start{"resident memory after start (MiB)", {}, {}};
-    Figure rss_sync{"resident memory after synchronising (MiB)", {}, {}};
-    Figure peak{"peak resident memory (MiB)", {}, {}};
+    Figure rss_start{"resident memory, hidden, no amplifier (MiB)", {}, {}};
+    Figure pss_start{"proportional memory (Pss), hidden, no amplifier (MiB)", {}, {}};
+    Figure rss_sync{"resident memory after synchronising, emulated (MiB)", {}, {}};
+    Figure peak{"peak resident memory, emulated (MiB)", {}, {}};
     Figure cpu_sync{"CPU s/min, amplifier attached", {}, {}};
     Figure cpu_idle{"CPU s/min, no amplifier", {}, {}};
     Figure latency_median{"hot key to amplifier, median (ms)", {}, {}};
     Figure latency_worst{"hot key to amplifier, worst (ms)", {}, {}};
     Figure writes{"writes per second while connected", {}, {}};
+    Figure plug_median{"plug-in to first command, median (ms)", {}, {}};
+    Figure plug_worst{"plug-in to first command, worst (ms)", {}, {}};
 
     for (int run = 0; run < runs; ++run) {
         std::fprintf(stderr, "run %d of %d\n", run + 1, runs);
@@ -193,6 +210,7 @@ int main(int argc, char* argv[])
             start.floor.append(wait_for_tray_icon(QStringLiteral("Floor"), started));
             QThread::sleep(2);
             rss_start.floor.append(memory_mib(floor.processId()));
+            pss_start.floor.append(pss_mib(floor.processId()));
             cpu_idle.floor.append(cpu_per_minute(floor.processId(), idle_seconds));
             cpu_sync.floor.append(cpu_idle.floor.back());
             rss_sync.floor.append(memory_mib(floor.processId()));
@@ -206,25 +224,35 @@ int main(int argc, char* argv[])
         QFile::copy(bin.filePath(QStringLiteral("quadron")), program);
         const QString control = dir.filePath(QStringLiteral("amplifier.ini"));
         const QString log = dir.filePath(QStringLiteral("traffic.log"));
-        const auto write_control = [&](bool attached) {
+        {
+            // On its own, as a user's session starts it: hidden in the tray, no amplifier.
+            QProcess alone;
+            const qint64 started = clock_since_start.elapsed();
+            alone.start(program);
+            start.quadron.append(wait_for_tray_icon(QStringLiteral("Quadron"), started));
+            QThread::sleep(2);
+            rss_start.quadron.append(memory_mib(alone.processId()));
+            pss_start.quadron.append(pss_mib(alone.processId()));
+            cpu_idle.quadron.append(cpu_per_minute(alone.processId(), idle_seconds));
+            alone.terminate();
+            alone.waitForFinished();
+        }
+
+        {
             QFile file(control);
             file.open(QIODevice::WriteOnly);
-            QTextStream(&file) << "[amplifier]\nattached=" << (attached ? "true" : "false")
-                               << "\ntraffic_log=" << log << '\n';
-        };
-        write_control(true);
+            QTextStream(&file) << "[amplifier]\ntraffic_log=" << log << '\n';
+        }
         QProcess emulator;
         auto environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QUADRON_EMULATOR"), control);
         emulator.setProcessEnvironment(environment);
-        const qint64 started = clock_since_start.elapsed();
         emulator.start(bin.filePath(QStringLiteral("quadron-emulator")),
                        {QStringLiteral("--"), program});
         emulator.waitForStarted();
-        start.quadron.append(wait_for_tray_icon(QStringLiteral("Quadron"), started));
+        wait_for_tray_icon(QStringLiteral("Quadron"), clock_since_start.elapsed());
         QThread::sleep(2);
         const qint64 pid = child_of(emulator.processId());
-        rss_start.quadron.append(memory_mib(pid));
 
         const qint64 first_ms = read_log(log).isEmpty() ? 0 : read_log(log).back().ms;
         cpu_sync.quadron.append(cpu_per_minute(pid, sync_seconds));
@@ -262,9 +290,40 @@ int main(int argc, char* argv[])
         latency_median.quadron.append(median(delays));
         latency_worst.quadron.append(*std::max_element(delays.begin(), delays.end()));
 
-        write_control(false);
-        QThread::sleep(2);
-        cpu_idle.quadron.append(cpu_per_minute(pid, idle_seconds));
+        // Plugging in: the time from the emulator's plug event to the identification it gets.
+        const auto write_control = [&](bool attached) {
+            QFile file(control);
+            file.open(QIODevice::WriteOnly);
+            QTextStream(&file) << "[amplifier]\nattached=" << (attached ? "true" : "false")
+                               << "\ntraffic_log=" << log << '\n';
+        };
+        QList<double> plug_delays;
+        const qint64 replugs_from = QFileInfo(log).size(); // not the plug at the emulator's start
+        for (int i = 0; i < 10; ++i) {
+            write_control(false);
+            QThread::msleep(400);
+            write_control(true);
+            QThread::msleep(400);
+        }
+        {
+            QFile file(log);
+            file.open(QIODevice::ReadOnly);
+            file.seek(replugs_from);
+            qint64 plugged = -1;
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                const QList<QByteArray> f = line.split(' ');
+                if (f.size() == 2 && f[1] == "plugged")
+                    plugged = f[0].toLongLong();
+                else if (f.size() == 3 && f[1] == "54" && plugged >= 0) {
+                    plug_delays.append(double(f[0].toLongLong() - plugged));
+                    plugged = -1;
+                }
+            }
+        }
+        plug_median.quadron.append(median(plug_delays));
+        plug_worst.quadron.append(
+            plug_delays.isEmpty() ? -1 : *std::max_element(plug_delays.begin(), plug_delays.end()));
+
         peak.quadron.append(memory_mib(pid, QByteArrayLiteral("VmHWM:")));
         emulator.terminate();
         emulator.waitForFinished();
@@ -273,9 +332,11 @@ int main(int argc, char* argv[])
     std::printf("%d runs each; median (min-max). Synchronising %d s, idle %d s, %d hot-key presses "
                 "per run.\n\n",
                 runs, sync_seconds, idle_seconds, presses);
+    std::printf("\"Emulated\": under quadron-emulator, whose preload library (umockdev, GLib) "
+                "sits in the program's memory too.\n\n");
     std::printf("| figure | floor | quadron | ratio |\n|---|---|---|---|\n");
-    for (const Figure* f : {&start, &rss_start, &rss_sync, &peak, &cpu_sync, &cpu_idle,
-                            &latency_median, &latency_worst, &writes}) {
+    for (const Figure* f : {&start, &rss_start, &pss_start, &rss_sync, &peak, &cpu_sync, &cpu_idle,
+                            &latency_median, &latency_worst, &writes, &plug_median, &plug_worst}) {
         const int decimals = f == &cpu_sync || f == &cpu_idle ? 3 : 1;
         const double floor_median = median(f->floor);
         const QString ratio = floor_median > 0

@@ -1,5 +1,7 @@
 #include "app_settings.h"
 
+#include "desktop_log.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,9 +11,10 @@
 #include <QTemporaryFile>
 #include <QVariant>
 
+Q_LOGGING_CATEGORY(desktop_log, "quadron.desktop", QtInfoMsg)
+
 namespace {
 
-const char file_name[] = "config.ini";
 const char autoload_key[] = "autoload";
 
 struct UnsignedKey
@@ -39,31 +42,33 @@ QString stored_text(const QSettings& settings, const QString& key)
 
 } // namespace
 
-QString AppSettings::default_path()
+QString AppSettings::default_path(const QString& file_name)
 {
     return choose_path(QCoreApplication::applicationDirPath(),
-                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                       file_name);
 }
 
-QString AppSettings::choose_path(const QString& executable_dir, const QString& user_config_dir)
+QString AppSettings::choose_path(const QString& executable_dir, const QString& user_config_dir,
+                                 const QString& file_name)
 {
     // Without a home directory there is no per-user place; the executable's directory is
     // then as good as anything and saving simply fails there.
-    if (user_config_dir.isEmpty() || can_write_beside(executable_dir))
-        return QDir(executable_dir).filePath(QLatin1String(file_name));
-    return QDir(user_config_dir).filePath(QLatin1String(file_name));
+    if (user_config_dir.isEmpty() || can_write_beside(executable_dir, file_name))
+        return QDir(executable_dir).filePath(file_name);
+    return QDir(user_config_dir).filePath(file_name);
 }
 
-bool AppSettings::can_write_beside(const QString& dir)
+bool AppSettings::can_write_beside(const QString& dir, const QString& file_name)
 {
     if (dir.isEmpty() || !QFileInfo(dir).isDir())
         return false;
-    const QFileInfo existing(QDir(dir).filePath(QLatin1String(file_name)));
+    const QFileInfo existing(QDir(dir).filePath(file_name));
     if (existing.exists() && (!existing.isFile() || !existing.isWritable()))
         return false;
     // The file is replaced through a temporary file beside it, so the directory must take
     // new files. Only trying tells that for certain (read-only mounts, ACLs, root squash).
-    QTemporaryFile probe(QDir(dir).filePath(QLatin1String(file_name) + QLatin1String(".XXXXXX")));
+    QTemporaryFile probe(QDir(dir).filePath(file_name + QLatin1String(".XXXXXX")));
     return probe.open();
 }
 
@@ -82,7 +87,7 @@ SettingsValues AppSettings::load(const QString& path)
     return values;
 }
 
-void AppSettings::save(const QString& path, const SettingsValues& values)
+bool AppSettings::save(const QString& path, const SettingsValues& values)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSettings settings(path, QSettings::IniFormat);
@@ -90,6 +95,10 @@ void AppSettings::save(const QString& path, const SettingsValues& values)
     for (const UnsignedKey& key : unsigned_keys)
         settings.setValue(QLatin1String(key.name), values.*key.field);
     settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return true;
+    qCWarning(desktop_log, "the settings cannot be written to %s", qUtf8Printable(path));
+    return false;
 }
 
 bool AppSettings::parse_bool(const QString& text)

@@ -5,22 +5,24 @@
 #include <QString>
 
 // The settings file "config.ini": INI format, the autostart choice in [General] and the
-// two configurable hot keys in [HotKeys]. Failures to read or write are never reported.
+// two configurable hot keys in [HotKeys]. A file that cannot be written is said once, on the
+// "quadron.desktop" logging category; the program goes on without it.
 class AppSettings
 {
 public:
-    // "config.ini" beside the executable when it can be written there, otherwise in the
-    // per-user configuration directory of the program.
-    static QString default_path();
+    // file_name ("config.ini") beside the executable when it can be written there, otherwise
+    // in the per-user configuration directory of the program.
+    static QString default_path(const QString& file_name);
     // The decision behind default_path(), for any pair of directories.
-    static QString choose_path(const QString& executable_dir, const QString& user_config_dir);
-    // Whether a file named config.ini could be created or replaced in dir.
-    static bool can_write_beside(const QString& dir);
+    static QString choose_path(const QString& executable_dir, const QString& user_config_dir,
+                               const QString& file_name);
+    // Whether a file named file_name could be created or replaced in dir.
+    static bool can_write_beside(const QString& dir, const QString& file_name);
 
     // Absent keys read as their defaults; a missing or unreadable file gives all defaults.
     static SettingsValues load(const QString& path);
     // Writes all five keys; keys and sections written by others stay in the file.
-    static void save(const QString& path, const SettingsValues& values);
+    static bool save(const QString& path, const SettingsValues& values);
 
     // Value conversions on reading: "autoload" is false for an empty text, "0" or "false"
     // in any letter case and true for any other text; a hot key value that is not a

@@ -1,5 +1,7 @@
 #include "autostart_entry.h"
 
+#include "desktop_log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,8 +9,6 @@
 #include <QStandardPaths>
 
 namespace {
-
-const char entry_file_name[] = "brenvik-quadron.desktop";
 
 // Exec quoting: the argument goes between double quotes, inside which ", `, $ and \ are
 // escaped with a backslash. '%' is doubled first so that nothing reads as a field code.
@@ -49,27 +49,54 @@ QString escaped_string_value(const QString& value)
 
 } // namespace
 
-QString AutostartEntry::entry_path()
+QString AutostartEntry::entry_path(const QString& file_name)
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return config + QLatin1String("/autostart/") + QLatin1String(entry_file_name);
+    return config + QLatin1String("/autostart/") + file_name;
 }
 
-void AutostartEntry::set_enabled(bool on, const QString& executable_path)
+bool AutostartEntry::set_enabled(bool on, const QString& executable_path, const QString& file_name)
 {
-    const QString path = entry_path();
+    const QString path = entry_path(file_name);
     if (!on) {
-        QFile::remove(path);
-        return;
+        if (QFile::remove(path) || !QFile::exists(path))
+            return true;
+        qCWarning(desktop_log, "the autostart entry %s cannot be removed", qUtf8Printable(path));
+        return false;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Written through a temporary file so that a session starting meanwhile never reads
     // half an entry.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (file.open(QIODevice::WriteOnly) && file.write(entry_text(executable_path).toUtf8()) >= 0 &&
+        file.commit())
+        return true;
+    qCWarning(desktop_log, "the autostart entry %s cannot be written: %s", qUtf8Printable(path),
+              qUtf8Printable(file.errorString()));
+    return false;
+}
+
+void AutostartEntry::refresh(const QString& executable_path, const QString& file_name)
+{
+    QFile file(entry_path(file_name));
+    if (!file.open(QIODevice::ReadOnly))
         return;
-    file.write(entry_text(executable_path).toUtf8());
-    file.commit();
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    const QString wanted = entry_text(executable_path);
+    const auto line_of = [](const QString& entry, QLatin1String key) {
+        for (const QString& line : entry.split(QLatin1Char('\n'))) {
+            if (line.startsWith(key))
+                return line;
+        }
+        return QString();
+    };
+    for (const QLatin1String key : {QLatin1String("Exec="), QLatin1String("TryExec=")}) {
+        if (line_of(text, key) != line_of(wanted, key)) {
+            set_enabled(true, executable_path, file_name);
+            return;
+        }
+    }
 }
 
 QString AutostartEntry::entry_text(const QString& executable_path)
@@ -77,7 +104,8 @@ QString AutostartEntry::entry_text(const QString& executable_path)
     return QLatin1String("[Desktop Entry]\n"
                          "Type=Application\n"
                          "Name=Brenvik Quadron\n"
-                         "Exec=") +
+                         "TryExec=") +
+           escaped_string_value(executable_path) + QLatin1String("\nExec=") +
            exec_value(executable_path) +
            QLatin1String("\n"
                          "Terminal=false\n"

@@ -3,15 +3,19 @@
 #include <QString>
 
 // The desktop's autostart list: an XDG autostart entry that starts the program at the
-// user's login. Failures are never reported.
+// user's login. An entry that cannot be written is said once on the "quadron.desktop"
+// logging category; the program goes on without it.
 class AutostartEntry
 {
 public:
-    // $XDG_CONFIG_HOME/autostart/brenvik-quadron.desktop (~/.config/autostart by default).
-    static QString entry_path();
+    // $XDG_CONFIG_HOME/autostart/<file_name> (~/.config/autostart by default).
+    static QString entry_path(const QString& file_name);
 
     // On: creates or replaces the entry so that it starts executable_path; off: removes it.
-    static void set_enabled(bool on, const QString& executable_path);
+    static bool set_enabled(bool on, const QString& executable_path, const QString& file_name);
+    // An entry that exists but no longer starts executable_path (the program was moved, or
+    // the entry comes from an older version) is written anew; a missing one stays missing.
+    static void refresh(const QString& executable_path, const QString& file_name);
 
     // The entry's whole text for executable_path.
     static QString entry_text(const QString& executable_path);

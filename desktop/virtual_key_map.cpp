@@ -4,6 +4,8 @@
 #include <X11/keysym.h>
 #include <xcb/xproto.h>
 
+#include <utility>
+
 namespace {
 
 // Consecutive virtual keys whose keysyms are consecutive too.
@@ -85,7 +87,45 @@ const ModifierBit modifier_bits[] = {
     {8, XCB_MOD_MASK_4},
 };
 
+// Keys that type text, by virtual-key code.
+const std::pair<quint32, quint32> text_key_ranges[] = {
+    {0x08, 0x09}, // BackSpace, Tab
+    {0x0D, 0x0D}, // Return
+    {0x20, 0x20}, // space
+    {0x30, 0x39}, // digits
+    {0x41, 0x5A}, // letters
+    {0x60, 0x6F}, // the keypad's digits and signs
+    {0xBA, 0xC0}, // punctuation
+    {0xDB, 0xDE}, {0xE2, 0xE2},
+};
+
 } // namespace
+
+bool VirtualKeyMap::types_text(quint32 virtual_key)
+{
+    for (const auto& [first, last] : text_key_ranges) {
+        if (virtual_key >= first && virtual_key <= last)
+            return true;
+    }
+    return false;
+}
+
+QString VirtualKeyMap::describe(quint32 modifiers, quint32 virtual_key)
+{
+    QString text;
+    const std::pair<quint32, const char*> names[] = {
+        {2, "Ctrl+"}, {1, "Alt+"}, {4, "Shift+"}, {8, "Win+"}};
+    for (const auto& [bit, name] : names) {
+        if (modifiers & bit)
+            text += QLatin1String(name);
+    }
+    if ((virtual_key >= 0x30 && virtual_key <= 0x39) ||
+        (virtual_key >= 0x41 && virtual_key <= 0x5A))
+        return text + QChar(char16_t(virtual_key));
+    if (virtual_key >= 0x70 && virtual_key <= 0x87)
+        return text + QStringLiteral("F%1").arg(virtual_key - 0x6F);
+    return text + QStringLiteral("key 0x%1").arg(virtual_key, 2, 16, QLatin1Char('0'));
+}
 
 quint32 VirtualKeyMap::keysym(quint32 virtual_key)
 {

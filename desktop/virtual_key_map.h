@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
@@ -15,4 +16,10 @@ public:
     // The X modifier mask for hot key modifier bits (Alt 1, Ctrl 2, Shift 4, Win 8), none
     // when other bits are set.
     static std::optional<quint16> x_modifiers(quint32 modifiers);
+
+    // Whether the key types text (a letter, a digit, punctuation, space, Return, Tab,
+    // BackSpace): such a key is never taken from every program without Ctrl, Alt or Win.
+    static bool types_text(quint32 virtual_key);
+    // The combination as a user reads it, e.g. "Ctrl+Alt+B".
+    static QString describe(quint32 modifiers, quint32 virtual_key);
 };

@@ -1,5 +1,6 @@
 #include "x11_hot_keys.h"
 
+#include "desktop_log.h"
 #include "virtual_key_map.h"
 
 #include <QCoreApplication>
@@ -114,16 +115,33 @@ X11HotKeys::~X11HotKeys()
 
 bool X11HotKeys::register_hot_key(int id, quint32 modifiers, quint32 virtual_key)
 {
+    if (!state)
+        return false; // no X display: another service has the hot keys, or none does
     const std::optional<quint16> mask = VirtualKeyMap::x_modifiers(modifiers);
     const quint32 keysym = VirtualKeyMap::keysym(virtual_key);
-    if (!state || !mask || keysym == XCB_NO_SYMBOL)
+    const QString name = VirtualKeyMap::describe(modifiers, virtual_key);
+    if (!mask || keysym == XCB_NO_SYMBOL) {
+        qCWarning(desktop_log, "hot key %d (modifiers %u, key %u) is not one this program knows",
+                  id, modifiers, virtual_key);
         return false;
+    }
+    // Without Ctrl, Alt or Win a text key would be taken from every program, as a typo in
+    // the settings file easily does.
+    if (modifiers == 0 && VirtualKeyMap::types_text(virtual_key)) {
+        qCWarning(desktop_log, "hot key %s is not taken: it types text", qUtf8Printable(name));
+        return false;
+    }
     Binding binding;
     binding.id = id;
     binding.modifiers = *mask;
     binding.keysym = keysym;
-    if (!grab(binding))
+    if (!grab(binding)) {
+        qCWarning(desktop_log,
+                  "hot key %s is not taken: the keyboard lacks it, or another "
+                  "program holds it",
+                  qUtf8Printable(name));
         return false;
+    }
     state->bindings.push_back(binding);
     return true;
 }

@@ -22,12 +22,15 @@ public:
 
     virtual ~HidBackend() = default;
 
-    // The present HID interfaces in the system's order, at most max_count of them,
-    // identified without opening any of them.
-    virtual std::vector<Interface> enumerate(std::size_t max_count) = 0;
+    // The present HID interfaces with these identifiers, in the system's order, identified
+    // without opening any of them.
+    virtual std::vector<Interface> enumerate(std::uint16_t vendor_id, std::uint16_t product_id) = 0;
+    // False when the interface cannot be opened; open_error() then tells why (an errno value).
     virtual bool open(const std::string& path) = 0;
+    virtual int open_error() const = 0;
     virtual void close() = 0;
-    // Cheap check that the held interface is still plugged in; never enumerates.
+    // Cheap check that the held interface is still plugged in (its node and its entry in the
+    // system's device tree exist); never enumerates.
     virtual bool is_present() = 0;
     // Writes one output report, report-ID byte first. False on an I/O error.
     virtual bool write(const std::uint8_t* report, std::size_t length) = 0;

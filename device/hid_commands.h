@@ -7,9 +7,3 @@ constexpr int HID_CMD_WRITE_IMAGE = 56;
 
 constexpr int AMPLIFIER_VENDOR_ID = 0x8D88;
 constexpr int AMPLIFIER_PRODUCT_ID = 0x0066;
-
-// Variant codes the program knows how to drive.
-constexpr bool is_supported_variant(int variant)
-{
-    return variant >= 2 && variant <= 6;
-}

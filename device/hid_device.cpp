@@ -1,6 +1,7 @@
 #include "hid_device.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 // Reports left over from a transaction that timed out; bounded so a chattering device
@@ -20,15 +21,22 @@ void HidDevice::init_ids(int vendor, int product, int alt_vendor, int alt_produc
     need_identify = true;
 }
 
-bool HidDevice::matches(const HidBackend::Interface& candidate) const
+bool HidDevice::open_first(std::uint16_t vendor, std::uint16_t product)
 {
-    if (candidate.vendor_id == vendor_id && candidate.product_id == product_id)
-        return true;
-    if (alt_vendor_id <= 0 || candidate.vendor_id != alt_vendor_id)
-        return false;
-    return alt_product_id <= 0 || candidate.product_id == alt_product_id;
+    for (const auto& candidate : platform->enumerate(vendor, product)) {
+        if (platform->open(candidate.path)) {
+            holding = true;
+            is_open = true;
+            failure = {};
+            return true;
+        }
+        if (!failure.found)
+            failure = {true, platform->open_error(), candidate.path};
+    }
+    return false;
 }
 
+// The second pair counts only when both of its identifiers are set.
 bool HidDevice::open_device()
 {
     if (holding) {
@@ -36,13 +44,12 @@ bool HidDevice::open_device()
             return true;
         close_device();
     }
-    for (const auto& candidate : platform->enumerate(max_interfaces)) {
-        if (!matches(candidate) || !platform->open(candidate.path))
-            continue;
-        holding = true;
-        is_open = true;
+    failure = {};
+    const auto id = [](int value) { return static_cast<std::uint16_t>(value); };
+    if (open_first(id(vendor_id), id(product_id)) ||
+        (alt_vendor_id > 0 && alt_product_id > 0 &&
+         open_first(id(alt_vendor_id), id(alt_product_id))))
         return true;
-    }
     close_device();
     return false;
 }
@@ -76,7 +83,7 @@ bool HidDevice::fail_transaction()
 
 bool HidDevice::exchange(int command, std::uint8_t* reply, const std::uint8_t* payload)
 {
-    if (!is_open)
+    if (!is_open || halted)
         return false;
     const auto code = static_cast<std::uint8_t>(command & 0xFF);
     out_report[0] = 0;
@@ -87,16 +94,32 @@ bool HidDevice::exchange(int command, std::uint8_t* reply, const std::uint8_t* p
     drain_stale_reports();
     if (!platform->write(out_report.data(), out_report.size()))
         return fail_transaction();
-
-    // The device sends no report ID; the platform hands over the 64 report bytes alone.
-    in_report[0] = 0;
-    in_report[1] = 0;
-    const int received = platform->read(in_report.data() + 1, reply_size, reply_timeout_ms);
-    if (received == HidBackend::read_error)
+    if (!read_reply(code))
         return fail_transaction();
-    if (received < static_cast<int>(reply_size) || in_report[1] != code)
-        return false;
     if (reply)
         std::copy(in_report.begin() + 1, in_report.end(), reply);
     return true;
+}
+
+// A report whose echo is not the command (one the amplifier sent unasked, or a late reply) is
+// passed over; the transaction fails on an I/O error, a short report, or when no echo has come
+// by the deadline.
+bool HidDevice::read_reply(std::uint8_t code)
+{
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::milliseconds(reply_timeout_ms);
+    for (int stray = 0; stray <= max_stray_reports; ++stray) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+        // The device sends no report ID; the platform hands over the 64 report bytes alone.
+        in_report[0] = 0;
+        in_report[1] = 0;
+        const int received = platform->read(in_report.data() + 1, reply_size,
+                                            int(std::max<long long>(0, left.count())));
+        if (received < static_cast<int>(reply_size))
+            return false;
+        if (in_report[1] == code)
+            return true;
+    }
+    return false;
 }

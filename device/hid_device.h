@@ -3,6 +3,7 @@
 #include "hid_backend.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -14,8 +15,18 @@ public:
     static constexpr std::size_t report_size = 65;
     static constexpr std::size_t reply_size = 64;
     static constexpr std::size_t payload_size = 63;
-    static constexpr std::size_t max_interfaces = 64;
     static constexpr int reply_timeout_ms = 3000;
+    // Reports that are not the reply (unsolicited, or late from an earlier transaction) that a
+    // transaction passes over while it waits for its echo.
+    static constexpr int max_stray_reports = 16;
+
+    // Why no amplifier is held after open_device().
+    struct OpenFailure
+    {
+        bool found = false; // an amplifier was listed, but could not be opened
+        int error = 0;      // errno of the failed open
+        std::string path;
+    };
 
     explicit HidDevice(std::unique_ptr<HidBackend> platform);
 
@@ -29,19 +40,28 @@ public:
     std::array<std::uint8_t, report_size> in_report{};
 
     void init_ids(int vendor, int product, int alt_vendor, int alt_product);
-    // True when a matching device is held on return. A held device costs one presence probe.
+    // True when a matching device is held on return. A held device costs one presence probe;
+    // otherwise the interfaces with the accepted identifiers are listed and the first that
+    // opens is taken.
     bool open_device();
+    const OpenFailure& open_failure() const { return failure; }
     bool close_device();
     // Sends command with the 63-byte payload (or the previous payload when none is given) and
-    // reads the reply; true when the reply echoes the command. A transaction that fails because
-    // the device is gone closes it.
+    // reads until the reply echoing it arrives; true when it does within the time limit. A
+    // failed transaction changes nothing, unless it failed because the device is gone: that
+    // closes it.
     bool exchange(int command, std::uint8_t* reply, const std::uint8_t* payload);
+    // From any thread: every exchange from now on fails without touching the amplifier.
+    void halt() { halted = true; }
 
 private:
-    bool matches(const HidBackend::Interface& candidate) const;
+    bool open_first(std::uint16_t vendor, std::uint16_t product);
+    bool read_reply(std::uint8_t code);
     void drain_stale_reports();
     bool fail_transaction();
 
     std::unique_ptr<HidBackend> platform;
     bool holding = false;
+    OpenFailure failure;
+    std::atomic<bool> halted{false};
 };

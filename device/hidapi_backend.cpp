@@ -1,6 +1,9 @@
 #include "hidapi_backend.h"
 
 #include <hidapi.h>
+
+#include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -18,6 +21,16 @@ bool exists(const std::string& path)
     return ::access(path.c_str(), F_OK) == 0;
 }
 
+// hidapi keeps the reason an open failed to itself; opening the node once more tells it.
+int reason_open_fails(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return EIO; // the node opens, but hidapi could not use it
+}
+
 } // namespace
 
 HidapiBackend::HidapiBackend()
@@ -31,11 +44,12 @@ HidapiBackend::~HidapiBackend()
     hid_exit();
 }
 
-std::vector<HidBackend::Interface> HidapiBackend::enumerate(std::size_t max_count)
+std::vector<HidBackend::Interface> HidapiBackend::enumerate(std::uint16_t vendor_id,
+                                                            std::uint16_t product_id)
 {
     std::vector<Interface> found;
-    hid_device_info* list = hid_enumerate(0, 0);
-    for (const hid_device_info* info = list; info && found.size() < max_count; info = info->next) {
+    hid_device_info* list = hid_enumerate(vendor_id, product_id);
+    for (const hid_device_info* info = list; info; info = info->next) {
         if (info->path)
             found.push_back({info->path, info->vendor_id, info->product_id});
     }
@@ -47,11 +61,13 @@ bool HidapiBackend::open(const std::string& path)
 {
     close();
     handle = hid_open_path(path.c_str());
-    if (!handle)
+    if (!handle) {
+        last_open_error = reason_open_fails(path);
         return false;
+    }
+    last_open_error = 0;
     held_path = path;
     sysfs_path = sysfs_node_of(path);
-    io_failed = false;
     return true;
 }
 
@@ -64,9 +80,11 @@ void HidapiBackend::close()
     sysfs_path.clear();
 }
 
+// An I/O error alone does not make a device absent: a transient error on an amplifier that is
+// still plugged in is a failed transaction, nothing more.
 bool HidapiBackend::is_present()
 {
-    return handle && !io_failed && exists(held_path) && exists(sysfs_path);
+    return handle && exists(held_path) && exists(sysfs_path);
 }
 
 // hidraw writes are synchronous and offer no time-out of our own: the kernel bounds each one
@@ -75,11 +93,7 @@ bool HidapiBackend::write(const std::uint8_t* report, std::size_t length)
 {
     if (!handle)
         return false;
-    if (hid_write(handle, report, length) < 0) {
-        io_failed = true;
-        return false;
-    }
-    return true;
+    return hid_write(handle, report, length) >= 0;
 }
 
 int HidapiBackend::read(std::uint8_t* data, std::size_t capacity, int timeout_ms)
@@ -87,9 +101,5 @@ int HidapiBackend::read(std::uint8_t* data, std::size_t capacity, int timeout_ms
     if (!handle)
         return read_error;
     const int received = hid_read_timeout(handle, data, capacity, timeout_ms);
-    if (received < 0) {
-        io_failed = true;
-        return read_error;
-    }
-    return received;
+    return received < 0 ? read_error : received;
 }

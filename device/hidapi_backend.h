@@ -13,8 +13,9 @@ public:
     HidapiBackend(const HidapiBackend&) = delete;
     HidapiBackend& operator=(const HidapiBackend&) = delete;
 
-    std::vector<Interface> enumerate(std::size_t max_count) override;
+    std::vector<Interface> enumerate(std::uint16_t vendor_id, std::uint16_t product_id) override;
     bool open(const std::string& path) override;
+    int open_error() const override { return last_open_error; }
     void close() override;
     bool is_present() override;
     bool write(const std::uint8_t* report, std::size_t length) override;
@@ -24,6 +25,5 @@ private:
     hid_device_* handle = nullptr;
     std::string held_path;
     std::string sysfs_path;
-    // An I/O error is how a vanished device shows; once seen, the handle is not trusted.
-    bool io_failed = false;
+    int last_open_error = 0;
 };

@@ -1,5 +1,6 @@
 #include "sync_session.h"
 
+#include "amp_variants.h"
 #include "hid_commands.h"
 
 SyncSession::SyncSession(HidDevice& link) : device(link) {}

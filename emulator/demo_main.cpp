@@ -1,5 +1,7 @@
 // quadron-demo: runs quadron with an emulated amplifier, both found beside
 // this executable. Arguments and environment pass through; so does the exit code.
+// The demo's copy is a program of its own: another instance than a real copy that may run
+// beside it, and settings of its own.
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,6 +24,7 @@ int main(int argc, char** argv)
     arguments.push_back(const_cast<char*>(emulator.constData()));
     arguments.push_back(const_cast<char*>("--"));
     arguments.push_back(const_cast<char*>(program.constData()));
+    arguments.push_back(const_cast<char*>("--demo"));
     for (int i = 1; i < argc; ++i)
         arguments.push_back(argv[i]);
     arguments.push_back(nullptr);

@@ -3,6 +3,8 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <cerrno>
+#include <vector>
 
 Emulator::Emulator(const QString& control_file, QObject* parent) : QObject(parent)
 {
@@ -20,7 +22,7 @@ Emulator::Emulator(const QString& control_file, QObject* parent) : QObject(paren
     // The set of other interfaces is fixed at start; everything else follows the file.
     testbed =
         std::make_unique<HidTestbed>(config.other_interfaces, [this](const QByteArray& message) {
-            on_amplifier_write(message);
+            return on_amplifier_write(message);
         });
     apply(config);
 }
@@ -42,18 +44,34 @@ void Emulator::apply(const EmulatorConfig& config)
         model.set_image(*config.image);
     file_image = config.image;
     reply_delay_ms = config.reply_delay_ms;
+    stray_reports = config.stray_reports;
+    {
+        const std::lock_guard<std::mutex> lock(io_error_mutex);
+        io_error = config.io_error;
+    }
     traffic_log.set_path(config.traffic_log);
 
+    const bool was_plugged = testbed->amplifier_plugged();
     if (config.attached)
         testbed->plug_amplifier();
     else
         testbed->unplug_amplifier();
+    if (config.attached && config.node_mode >= 0)
+        testbed->set_amplifier_node_mode(config.node_mode);
+    if (config.attached != was_plugged)
+        traffic_log.append_event(clock.elapsed(), config.attached ? "plugged" : "unplugged");
 }
 
-void Emulator::on_amplifier_write(const QByteArray& message)
+int Emulator::on_amplifier_write(const QByteArray& message)
 {
     if (message.size() < 2)
-        return; // no command byte
+        return 0; // no command byte
+    {
+        // The write fails, and the amplifier never sees it.
+        const std::lock_guard<std::mutex> lock(io_error_mutex);
+        if (io_error.test(static_cast<std::uint8_t>(message[1])))
+            return EIO;
+    }
     const qint64 received_ns = clock.nsecsElapsed();
     AmplifierModel::OutputReport report{};
     std::copy_n(message.begin(), std::min<qsizetype>(message.size(), report.size()),
@@ -61,14 +79,22 @@ void Emulator::on_amplifier_write(const QByteArray& message)
     traffic_log.append(received_ns / 1000000, report);
 
     const std::optional<AmplifierModel::InputReport> reply = model.handle(report);
-    if (!reply)
-        return;
     const quint64 connection = testbed->connection();
     const qint64 due_ns = received_ns + qint64(reply_delay_ms) * 1000000;
+    // Unasked reports come before the reply; their first byte echoes no command.
+    AmplifierModel::InputReport stray{};
+    stray[0] = 0xA5;
+    std::vector<AmplifierModel::InputReport> reports(std::size_t(stray_reports.load()), stray);
+    if (reply)
+        reports.push_back(*reply);
     QMetaObject::invokeMethod(
         this,
-        [this, connection, due_ns, reply = *reply] { queue_reply(connection, due_ns, reply); },
+        [this, connection, due_ns, reports] {
+            for (const auto& input : reports)
+                queue_reply(connection, due_ns, input);
+        },
         Qt::QueuedConnection);
+    return 0;
 }
 
 // The amplifier answers one command after the other: a reply never overtakes

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 // The emulated amplifier: the model answering through the HID testbed, kept
@@ -29,7 +30,7 @@ public:
 
 private:
     void apply(const EmulatorConfig& config);
-    void on_amplifier_write(const QByteArray& message); // umockdev's worker thread
+    int on_amplifier_write(const QByteArray& message); // umockdev's worker thread
     void queue_reply(quint64 connection, qint64 due_ns, const AmplifierModel::InputReport& report);
     void send_due_replies();
 
@@ -46,6 +47,9 @@ private:
     AmplifierModel model;
     TrafficLog traffic_log;
     std::atomic<int> reply_delay_ms{0};
+    std::atomic<int> stray_reports{0};
+    std::mutex io_error_mutex;
+    AmplifierModel::CommandSet io_error;
     std::optional<AmplifierModel::Image> file_image;
     std::unique_ptr<ControlFileWatcher> watcher;
     std::unique_ptr<HidTestbed> testbed;

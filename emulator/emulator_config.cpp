@@ -19,6 +19,15 @@ std::optional<int> parse_int(const QByteArray& text, int min, int max)
     return static_cast<int>(value);
 }
 
+std::optional<int> parse_octal(const QByteArray& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 8);
+    if (!ok || value < 0 || value > 07777)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<bool> parse_bool(const QByteArray& text)
 {
     const QByteArray lower = text.toLower();
@@ -86,7 +95,12 @@ EmulatorConfig EmulatorConfig::parse(const QByteArray& ini_text)
         if (!in_amplifier || equals < 0)
             continue;
         const QByteArray key = line.left(equals).trimmed();
-        const QByteArray value = unquoted(line.mid(equals + 1).trimmed());
+        QByteArray value = line.mid(equals + 1);
+        // A comment may follow a value, as in the README's example.
+        const qsizetype comment = value.indexOf(" ;");
+        if (comment >= 0)
+            value.truncate(comment);
+        value = unquoted(value.trimmed());
 
         if (key == "attached") {
             config.attached = parse_bool(value).value_or(true);
@@ -98,6 +112,12 @@ EmulatorConfig EmulatorConfig::parse(const QByteArray& ini_text)
             config.silent = parse_commands(value);
         } else if (key == "wrong_echo") {
             config.wrong_echo = parse_commands(value);
+        } else if (key == "io_error") {
+            config.io_error = parse_commands(value);
+        } else if (key == "stray_reports") {
+            config.stray_reports = parse_int(value, 0, max_stray_reports).value_or(0);
+        } else if (key == "node_mode") {
+            config.node_mode = parse_octal(value).value_or(-1);
         } else if (key == "reply_delay_ms") {
             config.reply_delay_ms = parse_int(value, 0, max_reply_delay_ms).value_or(0);
         } else if (key == "other_interfaces") {

@@ -13,6 +13,7 @@
 #include <linux/hidraw.h>
 #include <linux/input.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -205,6 +206,17 @@ void HidTestbed::unplug_amplifier()
     }
 }
 
+// The node a program opens is the terminal's other side.
+void HidTestbed::set_amplifier_node_mode(int mode)
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!plugged || amplifier.test_end < 0)
+        return;
+    char name[64] = {};
+    if (::ptsname_r(amplifier.test_end, name, sizeof name) != 0 || ::chmod(name, mode_t(mode)) != 0)
+        std::perror("quadron-emulator: node mode");
+}
+
 bool HidTestbed::amplifier_plugged() const
 {
     const std::lock_guard<std::mutex> lock(mutex);
@@ -318,9 +330,11 @@ int HidTestbed::on_write(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* 
         to_amplifier = target == &bed->amplifier;
     }
     // The others take whatever they are sent and never answer.
-    if (to_amplifier)
-        bed->amplifier_writes(message);
-    umockdev_ioctl_client_complete(client, arg->data_len, 0);
+    const int error = to_amplifier ? bed->amplifier_writes(message) : 0;
+    if (error != 0)
+        umockdev_ioctl_client_complete(client, -1, error);
+    else
+        umockdev_ioctl_client_complete(client, arg->data_len, 0);
     return TRUE;
 }
 

@@ -22,8 +22,9 @@ typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
 class HidTestbed
 {
 public:
-    // Gets every message written to the amplifier's node, report ID byte included.
-    using WriteSink = std::function<void(const QByteArray& message)>;
+    // Gets every message written to the amplifier's node, report ID byte included, and says
+    // how the write ends: 0, or the errno it fails with.
+    using WriteSink = std::function<int(const QByteArray& message)>;
 
     HidTestbed(int other_interfaces, WriteSink amplifier_writes);
     ~HidTestbed();
@@ -36,6 +37,8 @@ public:
     // with ENODEV and its reads are hung up, as after a real unplug.
     void unplug_amplifier();
     bool amplifier_plugged() const;
+    // Sets the file mode of the amplifier's node, as a udev rule would.
+    void set_amplifier_node_mode(int mode);
 
     // Identifies one plugged-in period, so that a reply held back across an
     // unplug is not delivered to the next connection.

@@ -1,6 +1,7 @@
 #include "traffic_log.h"
 
 #include <cstdio>
+#include <fcntl.h>
 
 void TrafficLog::set_path(const QString& path)
 {
@@ -11,9 +12,20 @@ void TrafficLog::set_path(const QString& path)
     current_path = path;
     if (path.isEmpty())
         return;
-    file.setFileName(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Never through a symbolic link: the log may sit in a directory others can write to.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 || !file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFile::AutoCloseHandle))
         std::fprintf(stderr, "quadron-emulator: cannot open traffic log %s\n", qPrintable(path));
+}
+
+void TrafficLog::append_event(qint64 elapsed_ms, const char* event)
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!file.isOpen())
+        return;
+    file.write(QByteArray::number(elapsed_ms) + ' ' + event + '\n');
+    file.flush();
 }
 
 void TrafficLog::append(qint64 elapsed_ms, const AmplifierModel::OutputReport& report)

@@ -1,6 +1,7 @@
 // Whatever an amplifier answers to identification and read: nothing is written to one the
 // program cannot drive, nothing before its image was read, and a read image is laid out
 // again byte for byte.
+#include "amp_variants.h"
 #include "hid_commands.h"
 #include "register_image.h"
 #include "sync_session.h"
@@ -20,11 +21,12 @@ public:
 
     std::vector<int> commands;
 
-    std::vector<Interface> enumerate(std::size_t) override
+    std::vector<Interface> enumerate(std::uint16_t, std::uint16_t) override
     {
         return {{"/dev/hidraw0", 0x8D88, 0x66}};
     }
     bool open(const std::string&) override { return true; }
+    int open_error() const override { return 0; }
     void close() override {}
     bool is_present() override { return true; }
     bool write(const std::uint8_t* report, std::size_t) override

@@ -2,6 +2,8 @@
 
 #include "level_codes.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int mute_pattern = 0x60;
@@ -75,6 +77,40 @@ int& RegisterImage::level_muted(LevelChannel channel)
     return sub_muted;
 }
 
+int& RegisterImage::tone_code(ToneBand band)
+{
+    switch (band) {
+    case ToneBand::Treble:
+        return treble_code;
+    case ToneBand::Middle:
+        return middle_code;
+    case ToneBand::Bass:
+        break;
+    }
+    return bass_code;
+}
+
+int& RegisterImage::index(IndexField field)
+{
+    switch (field) {
+    case IndexField::treble_cf:
+        return treble_cf;
+    case IndexField::middle_qf:
+        return middle_qf;
+    case IndexField::middle_cf:
+        return middle_cf;
+    case IndexField::bass_qf:
+        return bass_qf;
+    case IndexField::bass_cf:
+        return bass_cf;
+    case IndexField::sub_cut_off:
+        return sub_cut_off;
+    case IndexField::rear_source:
+        break;
+    }
+    return rear_source;
+}
+
 void RegisterImage::compose_pri_source()
 {
     registers[REG_PRI_SOURCE].value = byte(pri_input | pri_gain << 3 | pri_autozero_off << 7);
@@ -145,6 +181,15 @@ void RegisterImage::store_image(std::uint8_t* destination) const
     destination[37] = acc_on_delay;
 }
 
+RegisterImage::Bytes RegisterImage::bytes() const
+{
+    Payload payload{};
+    store_image(payload.data());
+    Bytes image{};
+    std::copy_n(payload.begin(), image_size, image.begin());
+    return image;
+}
+
 void RegisterImage::read_mirrors()
 {
     const std::uint8_t pri = registers[REG_PRI_SOURCE].value;
@@ -210,23 +255,25 @@ void RegisterImage::set_level_muted(LevelChannel channel, bool muted)
     rebuild_level(channel);
 }
 
-void RegisterImage::set_tone_db(ToneBand band, int db)
+void RegisterImage::rebuild_tone(ToneBand band)
 {
-    const int code = db_to_tone(db);
     switch (band) {
     case ToneBand::Treble:
-        treble_code = code;
         compose_treble();
         break;
     case ToneBand::Middle:
-        middle_code = code;
         compose_middle();
         break;
     case ToneBand::Bass:
-        bass_code = code;
         compose_bass();
         break;
     }
+}
+
+void RegisterImage::set_tone_db(ToneBand band, int db)
+{
+    tone_code(band) = db_to_tone(db);
+    rebuild_tone(band);
 }
 
 void RegisterImage::set_pri_input(int code)
@@ -259,48 +306,28 @@ void RegisterImage::set_sec_gain(int gain)
     compose_sec_source();
 }
 
-void RegisterImage::set_rear_source(int index)
+void RegisterImage::set_index(IndexField field, int value)
 {
-    rear_source = index;
-    compose_sec_source();
-}
-
-void RegisterImage::set_treble_cf(int index)
-{
-    treble_cf = index;
-    compose_treble();
-}
-
-void RegisterImage::set_middle_qf(int index)
-{
-    middle_qf = index;
-    compose_middle();
-}
-
-void RegisterImage::set_middle_cf(int index)
-{
-    middle_cf = index;
-    compose_middle();
-}
-
-void RegisterImage::set_bass_qf(int index)
-{
-    bass_qf = index;
-    compose_bass();
-}
-
-void RegisterImage::set_bass_cf(int index)
-{
-    bass_cf = index;
-    compose_bass();
-}
-
-// The cut-off shares the frequency-select register with the bass centre frequency,
-// which the bass rebuild writes.
-void RegisterImage::set_sub_cut_off(int index)
-{
-    sub_cut_off = index;
-    compose_bass();
+    index(field) = value;
+    switch (field) {
+    case IndexField::treble_cf:
+        compose_treble();
+        break;
+    case IndexField::middle_qf:
+    case IndexField::middle_cf:
+        compose_middle();
+        break;
+    // The cut-off shares the frequency-select register with the bass centre frequency,
+    // which the bass rebuild writes.
+    case IndexField::bass_qf:
+    case IndexField::bass_cf:
+    case IndexField::sub_cut_off:
+        compose_bass();
+        break;
+    case IndexField::rear_source:
+        compose_sec_source();
+        break;
+    }
 }
 
 // The flags byte belongs to the amplifier; the switch writes it whole as 0 or 1.

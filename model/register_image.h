@@ -30,6 +30,16 @@ enum RegisterIndex : std::size_t {
 // The volume and the five speaker outputs share the level-code encoding.
 enum class LevelChannel { Volume, FL, FR, RL, RR, Sub };
 enum class ToneBand { Treble, Middle, Bass };
+// Two-bit fields chosen from a list: the item index is what the amplifier stores.
+enum class IndexField {
+    treble_cf,
+    middle_qf,
+    middle_cf,
+    bass_qf,
+    bass_cf,
+    sub_cut_off,
+    rear_source
+};
 
 // Input selector codes as the amplifier numbers them; the buttons are not in code order.
 namespace input_code {
@@ -51,6 +61,8 @@ public:
     static constexpr std::size_t payload_size = 63;
     static constexpr std::size_t image_size = 38;
     using Payload = std::array<std::uint8_t, payload_size>;
+    // The image as the payload carries it: 18 address/value pairs, flags, delay.
+    using Bytes = std::array<std::uint8_t, image_size>;
 
     std::uint8_t control_flags = 0;
     std::uint8_t acc_on_delay = 0;
@@ -101,6 +113,7 @@ public:
     // Payload of the read and write commands: 18 address/value pairs, flags, delay.
     void load_image(const std::uint8_t* payload);
     void store_image(std::uint8_t* destination) const;
+    Bytes bytes() const;
 
     // Decodes every mirror from the register bytes, as a freshly read image defines them.
     void read_mirrors();
@@ -114,21 +127,18 @@ public:
     void set_autozero(bool on);
     void set_sec_input(int code);
     void set_sec_gain(int gain);
-    void set_rear_source(int index);
-    void set_treble_cf(int index);
-    void set_middle_qf(int index);
-    void set_middle_cf(int index);
-    void set_bass_qf(int index);
-    void set_bass_cf(int index);
-    void set_sub_cut_off(int index);
+    void set_index(IndexField field, int index);
     void set_hard_mute(bool on);
     void set_soft_mute(bool on);
     void set_acc_on_delay(int value);
 
     int& level_code(LevelChannel channel);
     int& level_muted(LevelChannel channel);
+    int& tone_code(ToneBand band);
+    int& index(IndexField field);
 
 private:
     void compose_freq_select();
     void rebuild_level(LevelChannel channel);
+    void rebuild_tone(ToneBand band);
 };

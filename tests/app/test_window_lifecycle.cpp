@@ -1,20 +1,28 @@
-// The window's life in the tray: hidden start, show and hide, close, "Выход", the settings
-// file written at the end.
-#include "widget_rig.h"
+// The window's life in the tray: hidden start with no form built, show and hide, close, the
+// settings loaded without touching the autostart entry.
+#include "window_rig.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QSettings>
+#include <QSlider>
 #include <QSystemTrayIcon>
 #include <QtTest>
 
 namespace {
 
-QAction* menu_entry(const WidgetRig& rig, int index)
+QSystemTrayIcon* tray(const WindowRig& rig)
 {
-    auto* tray = rig.window->findChild<QSystemTrayIcon*>();
-    return tray->contextMenu()->actions().at(index);
+    return rig.window->findChild<QSystemTrayIcon*>();
+}
+
+QAction* menu_entry(const WindowRig& rig, int index)
+{
+    return tray(rig)->contextMenu()->actions().at(index);
 }
 
 } // namespace
@@ -23,59 +31,59 @@ class TestWindowLifecycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void starts_hidden_in_the_tray()
+    void starts_hidden_in_the_tray_without_a_form()
     {
-        WidgetRig rig;
+        WindowRig rig;
         QVERIFY(!rig.window->isVisible());
-        auto* tray = rig.window->findChild<QSystemTrayIcon*>();
-        QVERIFY(tray && tray->isVisible());
-        QCOMPARE(tray->toolTip(), QStringLiteral("Brenvik Quadron"));
-        QVERIFY(!tray->icon().isNull());
+        QVERIFY(tray(rig)->isVisible());
+        QCOMPARE(tray(rig)->toolTip(), QStringLiteral("Brenvik Quadron"));
+        const QImage icon = tray(rig)->icon().pixmap(128).toImage();
+        const QImage drawn(QStringLiteral(":/images/sounds.png"));
+        QCOMPARE(icon.size(), drawn.size());
+        const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+        QCOMPARE(icon.convertToFormat(premultiplied), drawn.convertToFormat(premultiplied));
         QCOMPARE(menu_entry(rig, 0)->text(), QStringLiteral("Показать"));
         QVERIFY(menu_entry(rig, 1)->isSeparator());
         QCOMPARE(menu_entry(rig, 2)->text(), QStringLiteral("Выход"));
+        QVERIFY(rig.window->findChildren<QSlider*>().isEmpty());
+
+        rig.connect_amplifier(); // the amplifier is served with no form at all
+        QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
+        QVERIFY(rig.window->findChildren<QSlider*>().isEmpty());
+        rig.show();
         QCOMPARE(rig.window->windowTitle(), QStringLiteral("Brenvik Quadron v.1.03"));
-        QVERIFY(!(rig.window->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(rig.window->minimumSize(), rig.window->maximumSize());
     }
 
     void the_first_entry_names_the_next_action()
     {
-        WidgetRig rig;
+        WindowRig rig;
         QAction* entry = menu_entry(rig, 0);
         entry->trigger();
         QVERIFY(rig.window->isVisible());
         QCOMPARE(entry->text(), QStringLiteral("Спрятать"));
         rig.window->showMinimized();
-        QCOMPARE(entry->text(), QStringLiteral("Спрятать"));
         entry->trigger(); // a minimized window counts as visible: it is hidden
         QVERIFY(!rig.window->isVisible());
         QCOMPARE(entry->text(), QStringLiteral("Показать"));
 
-        QMetaObject::invokeMethod(rig.window.get(), "message_arrived",
-                                  Q_ARG(QString, QStringLiteral("rise up")));
+        rig.window->message_arrived(QStringLiteral("rise up"));
         QVERIFY(!rig.window->isVisible());
         rig.window->message_arrived(QStringLiteral("Rise up!"));
         QVERIFY(rig.window->isVisible());
-        QVERIFY(!rig.window->isMinimized());
         QCOMPARE(entry->text(), QStringLiteral("Спрятать"));
 
         QVERIFY(!rig.window->close()); // the close button hides
         QVERIFY(!rig.window->isVisible());
         QCOMPARE(entry->text(), QStringLiteral("Показать"));
-    }
 
-    void a_tray_click_shows_and_restores()
-    {
-        WidgetRig rig;
-        auto* tray = rig.window->findChild<QSystemTrayIcon*>();
-        Q_EMIT tray->activated(QSystemTrayIcon::Context);
-        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
+        Q_EMIT tray(rig)->activated(QSystemTrayIcon::Context);
+        Q_EMIT tray(rig)->activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(!rig.window->isVisible());
-        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+        Q_EMIT tray(rig)->activated(QSystemTrayIcon::Trigger);
         QVERIFY(rig.window->isVisible());
         rig.window->showMinimized();
-        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+        Q_EMIT tray(rig)->activated(QSystemTrayIcon::Trigger);
         QTRY_VERIFY(!rig.window->isMinimized());
     }
 
@@ -88,17 +96,54 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[General]\nautoload=yes\n[HotKeys]\nvolume_up_global_hot_key=0x42\n");
         file.close();
-        WidgetRig rig(path);
-        QVERIFY(rig.check_box("autoload_checkBox")->isChecked());
+        WindowRig rig(path);
+        rig.show();
+        auto* box = rig.find<QCheckBox>(QStringLiteral("autoload_checkBox"));
+        QVERIFY(box->isChecked());
         QCOMPARE(rig.hot_keys->registrations.at(0).key, 0u);
-        QVERIFY(!QDir(config.filePath(QStringLiteral("autostart"))).exists());
+        const QDir autostart(config.filePath(QStringLiteral("autostart")));
+        QVERIFY(!autostart.exists());
 
-        // A user's click does write the entry.
-        rig.check_box("autoload_checkBox")->setChecked(false);
-        rig.check_box("autoload_checkBox")->setChecked(true);
-        QVERIFY(!QDir(config.filePath(QStringLiteral("autostart"))).isEmpty());
-        rig.check_box("autoload_checkBox")->setChecked(false);
-        QVERIFY(QDir(config.filePath(QStringLiteral("autostart"))).isEmpty());
+        // A user's click does write the entry, and the choice is saved at once.
+        box->setChecked(false);
+        box->setChecked(true);
+        QVERIFY(!autostart.isEmpty());
+        box->setChecked(false);
+        QVERIFY(autostart.isEmpty());
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("autoload")).toString(),
+                 QStringLiteral("false"));
+        box->setChecked(true);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("autoload")).toString(),
+                 QStringLiteral("true"));
+    }
+
+    void the_lamp_says_why_it_is_red_data()
+    {
+        QTest::addColumn<bool>("plugged");
+        QTest::addColumn<int>("open_errno");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("nothing plugged in") << false << 0 << false << QStringLiteral("не найден");
+        QTest::newRow("not allowed") << true << EACCES << false << QStringLiteral("нет прав");
+        QTest::newRow("cannot be opened") << true << EBUSY << false << QStringLiteral("не удалось");
+        QTest::newRow("silent") << true << 0 << true << QStringLiteral("не отвечает");
+        QTest::newRow("in step") << true << 0 << false << QStringLiteral("подключён");
+    }
+    void the_lamp_says_why_it_is_red()
+    {
+        QFETCH(bool, plugged);
+        QFETCH(int, open_errno);
+        QFETCH(bool, silent);
+        QFETCH(QString, says);
+        WindowRig rig;
+        rig.amp->plugged = plugged;
+        rig.amp->open_errno = open_errno;
+        if (silent)
+            rig.amp->silent = {55};
+        rig.show();
+        rig.connect_amplifier();
+        QVERIFY2(rig.find<QLabel>(QStringLiteral("status_label"))->toolTip().contains(says),
+                 qPrintable(rig.find<QLabel>(QStringLiteral("status_label"))->toolTip()));
     }
 };
 

@@ -110,7 +110,7 @@ private Q_SLOTS:
         const QString d = dir.filePath(QStringLiteral("d")),
                       user = dir.filePath(QStringLiteral("u"));
         const QStringList before = QDir(d).entryList(QDir::AllEntries | QDir::Hidden);
-        QCOMPARE(AppSettings::choose_path(d, user),
+        QCOMPARE(AppSettings::choose_path(d, user, QStringLiteral("config.ini")),
                  QDir(beside ? d : user).filePath(QStringLiteral("config.ini")));
         // Trying whether it can write there leaves nothing behind.
         QCOMPARE(QDir(d).entryList(QDir::AllEntries | QDir::Hidden), before);

@@ -13,13 +13,18 @@ namespace {
 
 // The entry's Exec value as a launcher reads it: the key file's string escapes, then the
 // quoting, then "%%"; a lone '%' would be a field code.
-QStringList exec_arguments(const QString& path)
+QStringList exec_arguments(const QString& path, QString* try_exec = nullptr)
 {
     GKeyFile* file = g_key_file_new();
-    gchar* exec = g_key_file_load_from_file(file, QFile::encodeName(path).constData(),
-                                            G_KEY_FILE_NONE, nullptr)
-                      ? g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr)
-                      : nullptr;
+    const bool loaded = g_key_file_load_from_file(file, QFile::encodeName(path).constData(),
+                                                  G_KEY_FILE_NONE, nullptr);
+    gchar* exec = loaded ? g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr) : nullptr;
+    if (try_exec) {
+        gchar* value =
+            loaded ? g_key_file_get_string(file, "Desktop Entry", "TryExec", nullptr) : nullptr;
+        *try_exec = QString::fromUtf8(value);
+        g_free(value);
+    }
     gchar** argv = nullptr;
     QStringList arguments;
     if (exec && g_shell_parse_argv(exec, nullptr, &argv, nullptr)) {
@@ -43,13 +48,14 @@ class TestAutostartEntry : public QObject
     Q_OBJECT
     QTemporaryDir config;
     QString entry;
+    const QString name = QStringLiteral("brenvik-quadron.desktop");
 
 private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
         entry = config.filePath(QStringLiteral("autostart/brenvik-quadron.desktop"));
-        QCOMPARE(AutostartEntry::entry_path(), entry);
+        QCOMPARE(AutostartEntry::entry_path(QStringLiteral("brenvik-quadron.desktop")), entry);
     }
     void starts_exactly_the_executable_data()
     {
@@ -71,7 +77,7 @@ private Q_SLOTS:
         QFETCH(QString, directory);
         const QString executable = directory + QStringLiteral("/quadron");
         // The first makes the directory, each later one replaces the entry.
-        AutostartEntry::set_enabled(true, executable);
+        QVERIFY(AutostartEntry::set_enabled(true, executable, name));
         QCOMPARE(QDir(QFileInfo(entry).path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QFileInfo(entry).fileName()});
         QProcess validator;
@@ -79,17 +85,31 @@ private Q_SLOTS:
         QVERIFY(validator.waitForFinished(10000));
         QCOMPARE(validator.readAll(), QByteArray());
         QCOMPARE(validator.exitCode(), 0);
-        QCOMPARE(exec_arguments(entry), QStringList{executable});
+        QString try_exec;
+        QCOMPARE(exec_arguments(entry, &try_exec), QStringList{executable});
+        QCOMPARE(try_exec, executable);
+    }
+
+    // An entry that starts another executable is written anew; a missing one stays missing.
+    void refreshed_when_the_program_moved()
+    {
+        const QString moved = QStringLiteral("/opt/quadron/quadron");
+        QVERIFY(AutostartEntry::set_enabled(true, QStringLiteral("/usr/bin/quadron"), name));
+        AutostartEntry::refresh(moved, name);
+        QCOMPARE(exec_arguments(entry), QStringList{moved});
+        QVERIFY(AutostartEntry::set_enabled(false, moved, name));
+        AutostartEntry::refresh(moved, name);
+        QVERIFY(!QFile::exists(entry));
     }
 
     void removed()
     {
         const QString autostart = QFileInfo(entry).path();
-        AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"));
-        AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"));
+        QVERIFY(AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"), name));
+        QVERIFY(AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"), name));
         QVERIFY(QDir(autostart).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
         QVERIFY(QDir(autostart).removeRecursively());
-        AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"));
+        QVERIFY(AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"), name));
         QVERIFY(!QFile::exists(autostart)); // turning it off makes nothing
     }
 };

@@ -48,8 +48,8 @@ private Q_SLOTS:
         QTest::newRow("second pair") << 0x8D88 << 0x66 << 0x1234 << 0x10 << 0x1234 << 0x10 << true;
         QTest::newRow("second pair, other product")
             << 0x8D88 << 0x66 << 0x1234 << 0x10 << 0x1234 << 0x11 << false;
-        QTest::newRow("second vendor, any product")
-            << 0x8D88 << 0x66 << 0x1234 << 0 << 0x1234 << 0x99 << true;
+        QTest::newRow("second pair without a product is disabled")
+            << 0x8D88 << 0x66 << 0x1234 << 0 << 0x1234 << 0x99 << false;
         QTest::newRow("negative second vendor disables")
             << 0x8D88 << 0x66 << -1 << 0 << 0xFFFF << 0 << false;
     }
@@ -72,14 +72,30 @@ private Q_SLOTS:
         QCOMPARE(rig.amp->opens, taken ? 1 : 0); // nothing is opened just to look at it
     }
 
-    void only_the_first_64_interfaces_are_examined()
+    void why_nothing_is_held_data()
     {
-        for (int position : {0, 63, 64, 100}) {
-            Rig rig;
-            rig.amp->interfaces.assign(std::size_t(position), {"/dev/hidrawX", 0x1111, 0x2222});
-            rig.amp->interfaces.push_back({"/dev/hidraw9", 0x8D88, 0x0066});
-            QCOMPARE(rig.device.open_device(), position < 64);
-        }
+        QTest::addColumn<bool>("plugged");
+        QTest::addColumn<int>("open_errno");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("no amplifier") << false << 0 << false;
+        QTest::newRow("not allowed") << true << EACCES << true;
+        QTest::newRow("busy") << true << EBUSY << true;
+    }
+    void why_nothing_is_held()
+    {
+        QFETCH(bool, plugged);
+        QFETCH(int, open_errno);
+        QFETCH(bool, found);
+        Rig rig;
+        rig.amp->plugged = plugged;
+        rig.amp->open_errno = open_errno;
+        QVERIFY(!rig.device.open_device());
+        QCOMPARE(rig.device.open_failure().found, found);
+        QCOMPARE(rig.device.open_failure().error, found ? open_errno : 0);
+        rig.amp->plugged = true;
+        rig.amp->open_errno = 0;
+        QVERIFY(rig.device.open_device());
+        QVERIFY(!rig.device.open_failure().found);
     }
 
     void a_held_device_costs_a_probe_not_an_enumeration()
@@ -103,10 +119,16 @@ private Q_SLOTS:
         QVERIFY(rig.device.need_identify); // a new connection is identified anew
     }
 
+    // Report ID 0, the command's low byte, the payload; a command without one repeats the
+    // last, and zeros before any.
     void framing_and_payload_repetition()
     {
         Rig rig;
         QVERIFY(rig.device.open_device());
+        QVERIFY(rig.device.exchange(54, nullptr, nullptr));
+        const auto& first = rig.amp->received.front();
+        QVERIFY(std::all_of(first.begin() + 2, first.end(), [](auto b) { return b == 0; }));
+        rig.amp->received.clear();
         const auto payload = numbered_payload(10);
         QVERIFY(rig.device.exchange(56, nullptr, payload.data()));
         QVERIFY(rig.device.exchange(0x155, nullptr, nullptr)); // only the low byte goes out
@@ -116,15 +138,6 @@ private Q_SLOTS:
             QVERIFY(std::equal(payload.begin(), payload.end(), report.begin() + 2));
         }
         QCOMPARE(int(rig.amp->received[1][1]), 0x55);
-    }
-
-    void the_first_payload_less_command_sends_zeros()
-    {
-        Rig rig;
-        QVERIFY(rig.device.open_device());
-        QVERIFY(rig.device.exchange(54, nullptr, nullptr));
-        const auto& report = rig.amp->received.front();
-        QVERIFY(std::all_of(report.begin() + 2, report.end(), [](auto b) { return b == 0; }));
     }
 
     void reply_rules()
@@ -154,6 +167,26 @@ private Q_SLOTS:
         rig.amp->short_replies = true;
         QVERIFY(!rig.device.exchange(55, reply.data(), nullptr));
         QVERIFY(rig.device.is_open);
+    }
+
+    // Reports the amplifier sends unasked are passed over while the reply is awaited, up to a
+    // bound; a failed write on an amplifier still plugged in is a failed transaction only.
+    void strays_and_failed_writes_change_nothing()
+    {
+        Rig rig;
+        QVERIFY(rig.device.open_device());
+        rig.device.need_identify = false;
+        rig.amp->stray_reports = HidDevice::max_stray_reports;
+        QVERIFY(rig.device.exchange(56, nullptr, nullptr));
+        rig.amp->stray_reports = HidDevice::max_stray_reports + 1;
+        QVERIFY(!rig.device.exchange(56, nullptr, nullptr));
+        rig.amp->stray_reports = 0;
+        rig.amp->failing_writes = {56};
+        QVERIFY(!rig.device.exchange(56, nullptr, nullptr));
+        QVERIFY(rig.device.is_open);
+        QVERIFY(!rig.device.need_identify);
+        rig.amp->failing_writes.clear();
+        QVERIFY(rig.device.exchange(56, nullptr, nullptr));
     }
 
     void a_late_reply_is_not_taken_for_the_next_one()

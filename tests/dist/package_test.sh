@@ -141,12 +141,13 @@ dpkg_root --install "$deb" "$demo_deb" >"$scratch/install.log" 2>&1 ||
 home=$scratch/home
 mkdir -m 700 "$home" "$home/runtime"
 as_user=()
+cp "$XAUTHORITY" "$home/Xauthority"
 if [ "$(id -u)" -eq 0 ]; then
     chown -R nobody:nogroup "$home"
     as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
 fi
 "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home/runtime" \
-    DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb "$root/usr/bin/quadron-demo" >"$scratch/demo.log" \
+    DISPLAY="$DISPLAY" XAUTHORITY="$home/Xauthority" QT_QPA_PLATFORM=xcb "$root/usr/bin/quadron-demo" >"$scratch/demo.log" \
     2>&1 &
 demo_pid=$!
 

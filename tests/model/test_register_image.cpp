@@ -54,19 +54,6 @@ private Q_SLOTS:
             QCOMPARE(out[i], std::uint8_t(0xA5));
     }
 
-    void decoding_keeps_every_byte()
-    {
-        // Any payload read, decoded and laid out again comes back identical.
-        QRandomGenerator random(20261207);
-        for (int round = 0; round < 2000; ++round) {
-            const auto in = random_payload(random);
-            const RegisterImage image = loaded(in);
-            RegisterImage::Payload out{};
-            image.store_image(out.data());
-            QVERIFY(std::equal(out.begin(), out.begin() + RegisterImage::image_size, in.begin()));
-        }
-    }
-
     void rebuilding_from_decoded_mirrors()
     {
         // Registers whose bit 7 is the program's own come back with it set; everything else
@@ -113,50 +100,6 @@ private Q_SLOTS:
                 }
             }
         }
-    }
-
-    void muted_read_stays_muted_until_the_level_moves()
-    {
-        RegisterImage::Payload payload{};
-        payload[value_offset(REG_VOLUME)] = 0x70;
-        RegisterImage image = loaded(payload);
-        QCOMPARE(image.volume_muted, 1);
-        image.set_level_muted(LevelChannel::Volume, false);
-        QCOMPARE(image.registers[REG_VOLUME].value, std::uint8_t(0x70));
-        image.set_level_db(LevelChannel::Volume, -20);
-        QCOMPARE(image.registers[REG_VOLUME].value, std::uint8_t(0x24));
-    }
-
-    void shared_registers_are_rebuilt_whole()
-    {
-        RegisterImage::Payload payload{};
-        payload[value_offset(REG_BASS)] = 0x05;
-        payload[value_offset(REG_FREQ_SELECT)] = 0xC0;
-        RegisterImage image = loaded(payload);
-        image.set_sub_cut_off(1);
-        QCOMPARE(image.registers[REG_BASS].value, std::uint8_t(0x85));
-        QCOMPARE(image.registers[REG_FREQ_SELECT].value, std::uint8_t(0xC1));
-        image.set_middle_qf(3);
-        QCOMPARE(image.registers[REG_MIDDLE].value, std::uint8_t(0xE0));
-        QCOMPARE(image.registers[REG_FREQ_SELECT].value, std::uint8_t(0xC1));
-    }
-
-    void flags_and_secondary_source()
-    {
-        RegisterImage image;
-        image.control_flags = 0xF0;
-        image.set_hard_mute(true);
-        QCOMPARE(image.control_flags, std::uint8_t(1));
-        image.set_hard_mute(false);
-        QCOMPARE(image.control_flags, std::uint8_t(0));
-        image.set_acc_on_delay(0x1FF);
-        QCOMPARE(image.acc_on_delay, std::uint8_t(0xFF));
-        image.set_sec_gain(9);
-        image.set_rear_source(1);
-        image.set_sec_input(input_code::muted);
-        QCOMPARE(image.registers[REG_SEC_SOURCE].value, std::uint8_t(0x80 | 9 << 3 | 7));
-        image.set_soft_mute(false);
-        QCOMPARE(image.registers[REG_SOFT_MUTE].value, std::uint8_t(0xFF));
     }
 };
 

@@ -86,6 +86,11 @@ private Q_SLOTS:
         QVERIFY(copy.is_valid() && copy.open_to_others());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        // The display's cookie, in a copy the other user may read.
+        const QString cookie = runtime.filePath(QStringLiteral("Xauthority"));
+        QVERIFY(QFile::copy(qEnvironmentVariable("XAUTHORITY"), cookie));
+        QCOMPARE(::chown(QFile::encodeName(cookie).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+        environment.insert(QStringLiteral("XAUTHORITY"), cookie);
         const QStringList as_nobody{QStringLiteral("--reuid=nobody"),
                                     QStringLiteral("--regid=nogroup"),
                                     QStringLiteral("--clear-groups"), copy.executable()};

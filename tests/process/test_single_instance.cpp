@@ -4,7 +4,10 @@
 #include "quadron_copy.h"
 #include "x11_desktop.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -24,11 +27,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no arguments") << QStringList();
-        // The program reads none of its arguments; the toolkit's own options are left out.
-        QTest::newRow("odd arguments") << QStringList{
-            QStringLiteral("--help"), QStringLiteral("--quit"),      QString(),
-            QStringLiteral("--"),     QStringLiteral("Привет, мир"), QStringLiteral("%s%n%x"),
-            QString(4000, u'x')};
+        // What a session manager passes when it restarts a program is the toolkit's to read.
+        QTest::newRow("toolkit options")
+            << QStringList{QStringLiteral("-session"), QStringLiteral("10d1f2c3%s%n"),
+                           QStringLiteral("-name"), QStringLiteral("Привет, мир")};
     }
     void later_starts_relay_to_the_first()
     {
@@ -113,6 +115,71 @@ private Q_SLOTS:
         QVERIFY2(elapsed >= 4500 && elapsed < 9000, qPrintable(QString::number(elapsed)));
         QCOMPARE(desktop.tray_icons().size(), 1);
         QVERIFY(relays(pool, desktop, pid, copy.executable()));
+    }
+
+    // The lock and the socket live only where nobody else can reach them: a runtime directory
+    // that is not the user's own, or is open to others, is passed over for a private one in
+    // the user's cache directory; with none at all the program says so and ends.
+    void lock_and_socket_stay_private_data()
+    {
+        QTest::addColumn<QString>("runtime"); // chmod mode of XDG_RUNTIME_DIR, "unset", "nobody's"
+        QTest::addColumn<bool>("home");
+        QTest::newRow("no runtime directory") << QStringLiteral("unset") << true;
+        QTest::newRow("runtime directory open to all") << QStringLiteral("1777") << true;
+        QTest::newRow("another user's runtime directory") << QStringLiteral("nobody's") << true;
+        QTest::newRow("no private directory at all") << QStringLiteral("unset") << false;
+    }
+    void lock_and_socket_stay_private()
+    {
+        QFETCH(QString, runtime);
+        QFETCH(bool, home);
+        QuadronCopy copy;
+        QTemporaryDir scratch;
+        QVERIFY(copy.is_valid() && scratch.isValid());
+        const QString run = scratch.filePath(QStringLiteral("run"));
+        const QString cache = scratch.filePath(QStringLiteral("home/.cache/brenvik-quadron"));
+        QVERIFY(QDir().mkpath(run) && QDir().mkpath(scratch.filePath(QStringLiteral("home"))));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("XDG_CACHE_HOME"));
+        environment.insert(QStringLiteral("HOME"), home ? scratch.filePath(QStringLiteral("home"))
+                                                        : QStringLiteral("/proc/none"));
+        if (runtime == QStringLiteral("unset")) {
+            environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        } else {
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
+            if (runtime == QStringLiteral("nobody's"))
+                QCOMPARE(
+                    QProcess::execute(QStringLiteral("chown"), {QStringLiteral("nobody"), run}), 0);
+            else
+                QCOMPARE(QProcess::execute(QStringLiteral("chmod"), {runtime, run}), 0);
+            // What another user could leave at the name a copy would otherwise use.
+            QFile planted(run + QStringLiteral("/quadron-planted.lock"));
+            QVERIFY(planted.open(QIODevice::WriteOnly));
+        }
+        ProcessPool pool;
+        if (!home) {
+            QProcess* refused =
+                pool.start(copy.executable(), {}, environment, QProcess::SeparateChannels);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !desktop.shown_windows(QStringLiteral("Brenvik Quadron"), refused->processId())
+                     .isEmpty(),
+                start_up_ms);
+            for (quint32 box :
+                 desktop.shown_windows(QStringLiteral("Brenvik Quadron"), refused->processId()))
+                desktop.close_window(box);
+            QVERIFY(refused->waitForFinished(5000));
+            QCOMPARE(refused->exitCode(), 73);
+            QCOMPARE(refused->readAllStandardError().count("quadron: No private directory"), 1);
+            return;
+        }
+        QProcess* first = start_in_tray(pool, desktop, copy.executable(), {}, environment);
+        QVERIFY(first);
+        QVERIFY(relays(pool, desktop, first->processId(), copy.executable(), {}, environment));
+        QCOMPARE(QFileInfo(cache).permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup |
+                      QFile::WriteGroup | QFile::ExeGroup),
+                 QFileDevice::Permissions());
+        QCOMPARE(QDir(cache).entryList({QStringLiteral("*.lock")}, QDir::Files).size(), 1);
     }
 
     void copy_at_another_path_is_separate()

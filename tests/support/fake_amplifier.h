@@ -3,6 +3,7 @@
 #include "hid_backend.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <deque>
 #include <set>
@@ -19,8 +20,11 @@ public:
     bool plugged = true;
     int variant = 2;
     std::array<std::uint8_t, 38> stored_image{};
-    std::set<int> silent;     // commands received but never answered
-    std::set<int> wrong_echo; // commands answered with a wrong echo byte
+    std::set<int> silent;         // commands received but never answered
+    std::set<int> wrong_echo;     // commands answered with a wrong echo byte
+    std::set<int> failing_writes; // commands whose write fails with the amplifier still there
+    int stray_reports = 0;        // reports sent unasked before each reply
+    int open_errno = 0;           // opening fails with this, when set
     bool short_replies = false;
 
     std::vector<Report> received; // every output report, report-ID byte first
@@ -36,39 +40,39 @@ public:
         return codes;
     }
 
-    std::vector<Interface> enumerate(std::size_t max_count) override
+    std::vector<Interface> enumerate(std::uint16_t vendor, std::uint16_t product) override
     {
         ++enumerations;
         std::vector<Interface> present;
-        if (plugged) {
-            for (const auto& candidate : interfaces) {
-                if (present.size() == max_count)
-                    break;
+        for (const auto& candidate : interfaces) {
+            if (plugged && candidate.vendor_id == vendor && candidate.product_id == product)
                 present.push_back(candidate);
-            }
         }
         return present;
     }
 
     bool open(const std::string&) override
     {
-        if (!plugged)
+        if (!plugged || open_errno != 0)
             return false;
         ++opens;
         held = true;
         return true;
     }
+    int open_error() const override { return plugged ? open_errno : ENOENT; }
 
     void close() override { held = false; }
     bool is_present() override { return held && plugged; }
 
     bool write(const std::uint8_t* report, std::size_t length) override
     {
-        if (!held || !plugged || length != 65)
+        if (!held || !plugged || length != 65 || failing_writes.count(report[1]))
             return false;
         Report copy{};
         std::copy(report, report + length, copy.begin());
         received.push_back(copy);
+        for (int i = 0; i < stray_reports; ++i)
+            pending.push_back(std::vector<std::uint8_t>(64, 0xA5));
         answer(copy);
         return true;
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSaveFile>
@@ -14,6 +15,8 @@
 
 #include <functional>
 #include <vector>
+
+#include <unistd.h>
 
 // The real program, copied into a scratch directory (its own settings file and single-instance
 // identity), run under the emulated amplifier. The amplifier is steered through its control
@@ -30,6 +33,13 @@ public:
 
     QTemporaryDir dir;
     QProcess process;
+
+    struct Result
+    {
+        int code = -1;
+        QString out;
+        QString err;
+    };
 
     explicit EmulatedRun(const QString& control_text = {})
     {
@@ -65,15 +75,62 @@ public:
         file.commit();
     }
 
-    void start(const QStringList& arguments = {})
+    // as_nobody: the emulator and the program run as the unprivileged user nobody (when the
+    // test runs as root), on no display, as for an amplifier only root could open.
+    void start(const QStringList& arguments = {}, bool as_nobody = false)
     {
-        auto environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QUADRON_EMULATOR"), control_path());
-        process.setProcessEnvironment(environment);
+        QStringList command{QStringLiteral(EMULATOR_PATH), QStringLiteral("--"), program};
+        if (as_nobody) {
+            unprivileged = true;
+            QDir(dir.path())
+                .mkdir(QStringLiteral("run"),
+                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            if (::geteuid() == 0) {
+                QProcess::execute(QStringLiteral("chown"),
+                                  {QStringLiteral("-R"), QStringLiteral("nobody:"), dir.path()});
+                QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ExeOther);
+            }
+        }
+        process.setProcessEnvironment(environment());
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(EMULATOR_PATH),
-                      QStringList{QStringLiteral("--"), program} + arguments);
+        command = as_user() + command + arguments;
+        process.start(command.takeFirst(), command);
         process.waitForStarted();
+    }
+
+    // The program copy started once more with arguments, as the same user; waits for its end.
+    Result run_program(const QStringList& arguments) const
+    {
+        QProcess other;
+        other.setProcessEnvironment(environment());
+        QStringList command = as_user() + QStringList{program} + arguments;
+        other.start(command.takeFirst(), command);
+        other.waitForFinished(10000);
+        return {other.exitStatus() == QProcess::NormalExit ? other.exitCode() : -1,
+                QString::fromLocal8Bit(other.readAllStandardOutput()),
+                QString::fromLocal8Bit(other.readAllStandardError())};
+    }
+
+    // The time the amplifier was last plugged in, by the emulator's clock.
+    qint64 plugged_at() const
+    {
+        qint64 at = -1;
+        QFile file(log_path());
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                if (line.endsWith(" plugged"))
+                    at = line.split(' ').first().toLongLong();
+            }
+        }
+        return at;
+    }
+
+    // True once the emulator (and so the program) has ended, within timeout_ms. It may have
+    // ended already while the test's event loop ran.
+    bool ended(int timeout_ms)
+    {
+        return process.state() == QProcess::NotRunning || process.waitForFinished(timeout_ms);
     }
 
     bool running()
@@ -112,7 +169,7 @@ public:
         while (!condition()) {
             if (deadline.hasExpired())
                 return false;
-            QThread::msleep(20);
+            QTest::qWait(20); // the test's own services (a stand-in logind) answer meanwhile
         }
         return true;
     }
@@ -142,7 +199,7 @@ public:
                 for (quint32 box : desktop.shown_windows(QStringLiteral("Quadron"), pid))
                     desktop.close_window(box);
             }
-            if (process.waitForFinished(200))
+            if (ended(200))
                 return true;
         }
         return false;
@@ -159,5 +216,26 @@ public:
     }
 
 private:
+    QProcessEnvironment environment() const
+    {
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUADRON_EMULATOR"), control_path());
+        if (unprivileged) {
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                               dir.filePath(QStringLiteral("run")));
+            environment.insert(QStringLiteral("HOME"), dir.path());
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        }
+        return environment;
+    }
+    QStringList as_user() const
+    {
+        if (!unprivileged || ::geteuid() != 0)
+            return {};
+        return {QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"),
+                QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups")};
+    }
+
     QString program;
+    bool unprivileged = false;
 };

@@ -2,13 +2,24 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
 #include <QProcess>
 #include <QString>
 
-// A private bus that the programs started from here take for the system bus, with this
-// process in logind's place on it.
-class StandInLogind
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <vector>
+
+// logind's sleep side, played on a private bus that the programs started from here take for
+// the system bus: it announces sleep and resume, and hands out delay locks (a pipe's writing
+// end each; the lock is released when every copy of it is closed). Its calls are answered
+// while the test's event loop runs.
+class StandInLogind : public QObject
 {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
 public:
     bool start()
     {
@@ -19,12 +30,17 @@ public:
             return false;
         const QString address = QString::fromUtf8(bus.readLine().trimmed());
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
-        return QDBusConnection::connectToBus(address, QStringLiteral("logind"))
-            .registerService(QStringLiteral("org.freedesktop.login1"));
+        QDBusConnection connection =
+            QDBusConnection::connectToBus(address, QStringLiteral("logind"));
+        return connection.registerObject(QStringLiteral("/org/freedesktop/login1"), this,
+                                         QDBusConnection::ExportAllSlots) &&
+               connection.registerService(QStringLiteral("org.freedesktop.login1"));
     }
 
-    ~StandInLogind()
+    ~StandInLogind() override
     {
+        for (const int fd : locks)
+            ::close(fd);
         QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
         bus.kill();
         bus.waitForFinished();
@@ -39,6 +55,29 @@ public:
         QDBusConnection(QStringLiteral("logind")).send(signal);
     }
 
+    int locks_handed_out() const { return int(locks.size()); }
+    // Whether the lock handed out as number index (from 0) has been released.
+    bool released(int index) const
+    {
+        pollfd reader{locks.at(std::size_t(index)), POLLIN, 0};
+        return ::poll(&reader, 1, 0) == 1 && (reader.revents & POLLHUP);
+    }
+
+public Q_SLOTS:
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString&, const QString&,
+                                    const QString& mode)
+    {
+        int ends[2] = {-1, -1};
+        if (what != QLatin1String("sleep") || mode != QLatin1String("delay") ||
+            ::pipe2(ends, O_CLOEXEC) != 0)
+            return {};
+        locks.push_back(ends[0]);
+        const QDBusUnixFileDescriptor lock(ends[1]); // a copy of its own
+        ::close(ends[1]);
+        return lock;
+    }
+
 private:
     QProcess bus;
+    std::vector<int> locks; // reading ends
 };

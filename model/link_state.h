@@ -1,0 +1,17 @@
+#pragma once
+
+// How far the link to the amplifier has come on the current connection.
+enum class LinkState {
+    closed,        // no amplifier held
+    open,          // held; identification and the first read may still be under way
+    synchronising, // its image was read and a write of ours has been taken
+};
+
+// Why no amplifier is being kept in step, as the window tells the user.
+enum class LinkProblem {
+    none,
+    no_amplifier,  // none is plugged in (or none with the amplifier's identifiers)
+    no_permission, // one is plugged in, but this user may not open it
+    cannot_open,   // one is plugged in, but opening it failed for another reason
+    not_answering, // it is open, but does not answer in time, or answers wrongly
+};

@@ -1,0 +1,319 @@
+// The window's controls wired to the right registers, both ways: a control's change reaches
+// the amplifier in its own register and nowhere else, and a register read from the amplifier
+// shows in its own control, whether the form existed at the read or was built later. A slot or
+// a read-back wired to a neighbour fails a row.
+#include "window_rig.h"
+
+#include <QAbstractSlider>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSpinBox>
+#include <QtTest>
+
+namespace {
+
+using Changes = QList<QPair<int, int>>; // image offset, byte
+
+constexpr int value_of(std::size_t reg)
+{
+    return int(2 * reg + 1);
+}
+constexpr int flags_offset = 36;
+constexpr int delay_offset = 37;
+
+void act(QWidget* control, int value)
+{
+    if (auto* slider = qobject_cast<QAbstractSlider*>(control))
+        slider->setValue(value);
+    else if (auto* spin = qobject_cast<QSpinBox*>(control))
+        spin->setValue(value);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->setCurrentIndex(value);
+    else if (auto* radio = qobject_cast<QRadioButton*>(control))
+        radio->click();
+    else if (auto* check = qobject_cast<QCheckBox*>(control))
+        check->setChecked(value != 0);
+}
+
+int shown(const QWidget* control)
+{
+    if (auto* slider = qobject_cast<const QAbstractSlider*>(control))
+        return slider->value();
+    if (auto* spin = qobject_cast<const QSpinBox*>(control))
+        return spin->value();
+    if (auto* combo = qobject_cast<const QComboBox*>(control))
+        return combo->currentIndex();
+    return qobject_cast<const QAbstractButton*>(control)->isChecked() ? 1 : 0;
+}
+
+// The value display beside a slider.
+QString display_of(const QString& slider)
+{
+    QString name = slider;
+    name.replace(QStringLiteral("_gain_horizontalSlider"), QStringLiteral("_lineEdit"));
+    name.replace(QStringLiteral("_horizontalSlider"), QStringLiteral("_lineEdit"));
+    return name;
+}
+
+void store(WindowRig& rig, const Changes& bytes)
+{
+    rig.amp->stored_image.fill(0);
+    for (const auto& [offset, value] : bytes)
+        rig.amp->stored_image[std::size_t(offset)] = std::uint8_t(value);
+}
+
+} // namespace
+
+class TestWindowWiring : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void controls_reach_their_registers_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<Changes>("changes");
+        const auto row = [](const char* control, int value, const Changes& changes) {
+            QTest::newRow(control) << QString::fromLatin1(control) << value << changes;
+        };
+        // From the stored image below: input codes 5 (no button), everything else 0.
+        row("volume_horizontalSlider", -20, {{value_of(REG_VOLUME), 0x24}});
+        row("fl_horizontalSlider", -20, {{value_of(REG_FL), 0xA4}});
+        row("fr_horizontalSlider", -21, {{value_of(REG_FR), 0xA5}});
+        row("rl_horizontalSlider", -22, {{value_of(REG_RL), 0xA6}});
+        row("rr_horizontalSlider", -23, {{value_of(REG_RR), 0xA7}});
+        row("sub_horizontalSlider", 15, {{value_of(REG_SUB), 0x8F}});
+        row("treble_gain_horizontalSlider", 3, {{value_of(REG_TREBLE), 0x93}});
+        row("middle_gain_horizontalSlider", -5, {{value_of(REG_MIDDLE), 0x85}});
+        row("bass_gain_horizontalSlider", 7, {{value_of(REG_BASS), 0x97}});
+        row("input_gain_horizontalSlider", 5, {{value_of(REG_PRI_SOURCE), 0x2D}});
+        row("sec_input_gain_horizontalSlider", 15, {{value_of(REG_SEC_SOURCE), 0x7D}});
+        row("volume_mute_checkBox", 1, {{value_of(REG_VOLUME), 0x60}});
+        row("fl_mute_checkBox", 1, {{value_of(REG_FL), 0xE0}});
+        row("fr_mute_checkBox", 1, {{value_of(REG_FR), 0xE0}});
+        row("rl_mute_checkBox", 1, {{value_of(REG_RL), 0xE0}});
+        row("rr_mute_checkBox", 1, {{value_of(REG_RR), 0xE0}});
+        row("sub_mute_checkBox", 1, {{value_of(REG_SUB), 0xE0}});
+        row("input_1_radioButton", 1, {{value_of(REG_PRI_SOURCE), 0x03}});
+        row("input_2_radioButton", 1, {{value_of(REG_PRI_SOURCE), 0x00}});
+        row("input_3_radioButton", 1, {{value_of(REG_PRI_SOURCE), 0x01}});
+        row("input_4_radioButton", 1, {{value_of(REG_PRI_SOURCE), 0x02}});
+        row("sec_input_1_radioButton", 1, {{value_of(REG_SEC_SOURCE), 0x03}});
+        row("sec_input_2_radioButton", 1, {{value_of(REG_SEC_SOURCE), 0x00}});
+        row("sec_input_3_radioButton", 1, {{value_of(REG_SEC_SOURCE), 0x01}});
+        row("sec_input_4_radioButton", 1, {{value_of(REG_SEC_SOURCE), 0x02}});
+        row("sec_input_mute_radioButton", 1, {{value_of(REG_SEC_SOURCE), 0x07}});
+        row("treble_cf_comboBox", 2, {{value_of(REG_TREBLE), 0xC0}});
+        row("middle_qf_comboBox", 3, {{value_of(REG_MIDDLE), 0xE0}});
+        row("middle_cf_comboBox", 2,
+            {{value_of(REG_MIDDLE), 0x80}, {value_of(REG_FREQ_SELECT), 0x08}});
+        row("bass_qf_comboBox", 1, {{value_of(REG_BASS), 0xA0}});
+        row("bass_cf_comboBox", 3, {{value_of(REG_BASS), 0x80}, {value_of(REG_FREQ_SELECT), 0x30}});
+        row("sub_cut_off_comboBox", 1,
+            {{value_of(REG_BASS), 0x80}, {value_of(REG_FREQ_SELECT), 0x01}});
+        row("rear_speaker_source_comboBox", 1, {{value_of(REG_SEC_SOURCE), 0x85}});
+        row("autozero_checkBox", 0, {{value_of(REG_PRI_SOURCE), 0x85}});
+        row("hard_mute_checkBox", 1, {{flags_offset, 0x01}});
+        row("soft_mute_checkBox", 0, {{value_of(REG_SOFT_MUTE), 0xFF}});
+        row("acc_on_delay_spinBox", 200, {{delay_offset, 200}});
+    }
+    void controls_reach_their_registers()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, value);
+        QFETCH(Changes, changes);
+        WindowRig rig;
+        store(rig, {{value_of(REG_PRI_SOURCE), 0x05}, {value_of(REG_SEC_SOURCE), 0x05}});
+        rig.show();
+        rig.connect_amplifier();
+        std::vector<std::uint8_t> expected = rig.last_image();
+
+        act(rig.find<QWidget>(control), value);
+        rig.cycle();
+        for (const auto& [offset, byte] : changes)
+            expected[std::size_t(offset)] = std::uint8_t(byte);
+        QCOMPARE(rig.last_image(), expected);
+        if (auto* display = rig.find<QLineEdit>(display_of(control)))
+            QCOMPARE(display->text(), QStringLiteral("%1 db").arg(value));
+    }
+
+    void registers_show_in_their_controls_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("expected");
+        const auto row = [](const char* name, int offset, int byte, const char* control,
+                            int expected) {
+            QTest::newRow(name) << offset << byte << QString::fromLatin1(control) << expected;
+        };
+        row("volume", value_of(REG_VOLUME), 0x24, "volume_horizontalSlider", -20);
+        row("volume muted", value_of(REG_VOLUME), 0x70, "volume_mute_checkBox", 1);
+        row("muted level", value_of(REG_VOLUME), 0x70, "volume_horizontalSlider", -79);
+        row("front left", value_of(REG_FL), 0x24, "fl_horizontalSlider", -20);
+        row("front right", value_of(REG_FR), 0x25, "fr_horizontalSlider", -21);
+        row("rear left", value_of(REG_RL), 0x26, "rl_horizontalSlider", -22);
+        row("rear right", value_of(REG_RR), 0x27, "rr_horizontalSlider", -23);
+        row("subwoofer", value_of(REG_SUB), 0x0F, "sub_horizontalSlider", 15);
+        row("front left muted", value_of(REG_FL), 0xE4, "fl_mute_checkBox", 1);
+        row("front right muted", value_of(REG_FR), 0xE4, "fr_mute_checkBox", 1);
+        row("rear left muted", value_of(REG_RL), 0xE4, "rl_mute_checkBox", 1);
+        row("rear right muted", value_of(REG_RR), 0xE4, "rr_mute_checkBox", 1);
+        row("subwoofer muted", value_of(REG_SUB), 0xE4, "sub_mute_checkBox", 1);
+        row("treble", value_of(REG_TREBLE), 0x13, "treble_gain_horizontalSlider", 3);
+        row("treble frequency", value_of(REG_TREBLE), 0x40, "treble_cf_comboBox", 2);
+        row("middle", value_of(REG_MIDDLE), 0x05, "middle_gain_horizontalSlider", -5);
+        row("middle quality", value_of(REG_MIDDLE), 0x60, "middle_qf_comboBox", 3);
+        row("bass", value_of(REG_BASS), 0x17, "bass_gain_horizontalSlider", 7);
+        row("bass quality", value_of(REG_BASS), 0x20, "bass_qf_comboBox", 1);
+        row("cut-off", value_of(REG_FREQ_SELECT), 0x01, "sub_cut_off_comboBox", 1);
+        row("middle frequency", value_of(REG_FREQ_SELECT), 0x08, "middle_cf_comboBox", 2);
+        row("bass frequency", value_of(REG_FREQ_SELECT), 0x30, "bass_cf_comboBox", 3);
+        row("input gain", value_of(REG_PRI_SOURCE), 0x28, "input_gain_horizontalSlider", 5);
+        row("input 1", value_of(REG_PRI_SOURCE), 0x03, "input_1_radioButton", 1);
+        row("input 2", value_of(REG_PRI_SOURCE), 0x00, "input_2_radioButton", 1);
+        row("input 3", value_of(REG_PRI_SOURCE), 0x01, "input_3_radioButton", 1);
+        row("input 4", value_of(REG_PRI_SOURCE), 0x02, "input_4_radioButton", 1);
+        row("auto-zero on", value_of(REG_PRI_SOURCE), 0x00, "autozero_checkBox", 1);
+        row("auto-zero off", value_of(REG_PRI_SOURCE), 0x80, "autozero_checkBox", 0);
+        row("second gain", value_of(REG_SEC_SOURCE), 0x78, "sec_input_gain_horizontalSlider", 15);
+        row("second input 1", value_of(REG_SEC_SOURCE), 0x03, "sec_input_1_radioButton", 1);
+        row("second input 2", value_of(REG_SEC_SOURCE), 0x00, "sec_input_2_radioButton", 1);
+        row("second input 3", value_of(REG_SEC_SOURCE), 0x01, "sec_input_3_radioButton", 1);
+        row("second input 4", value_of(REG_SEC_SOURCE), 0x02, "sec_input_4_radioButton", 1);
+        row("second code 6", value_of(REG_SEC_SOURCE), 0x06, "sec_input_mute_radioButton", 1);
+        row("rear speakers", value_of(REG_SEC_SOURCE), 0x80, "rear_speaker_source_comboBox", 1);
+        row("soft mute on", value_of(REG_SOFT_MUTE), 0x02, "soft_mute_checkBox", 1);
+        row("soft mute off", value_of(REG_SOFT_MUTE), 0x03, "soft_mute_checkBox", 0);
+        row("hard mute", flags_offset, 0x01, "hard_mute_checkBox", 1);
+        row("delay", delay_offset, 200, "acc_on_delay_spinBox", 200);
+    }
+    void registers_show_in_their_controls()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, byte);
+        QFETCH(QString, control);
+        QFETCH(int, expected);
+        for (const bool form_first : {true, false}) {
+            WindowRig rig;
+            store(rig, {{offset, byte}});
+            if (form_first)
+                rig.show();
+            rig.connect_amplifier();
+            rig.show();
+            auto* widget = rig.find<QWidget>(control);
+            QCOMPARE(shown(widget), expected);
+            if (auto* display = rig.find<QLineEdit>(display_of(control)))
+                QCOMPARE(display->text(), QStringLiteral("%1 db").arg(expected));
+        }
+    }
+
+    // Each variant offers only the controls for what it has, whichever variant came before; a
+    // control inside a group taken away is unavailable with it.
+    void variants_offer_what_they_have_data()
+    {
+        QTest::addColumn<int>("variant");
+        QTest::addColumn<QString>("enabled"); // one digit per control below
+        QTest::newRow("KARVO") << 2 << QStringLiteral("111111111 11");
+        QTest::newRow("ELMIN") << 3 << QStringLiteral("000111100 10");
+        QTest::newRow("ELMIN USB") << 4 << QStringLiteral("000111100 10");
+        QTest::newRow("SOTRA") << 5 << QStringLiteral("000000000 00");
+        QTest::newRow("ELMIN USB + SUB") << 6 << QStringLiteral("001111100 11");
+    }
+    void variants_offer_what_they_have()
+    {
+        QFETCH(int, variant);
+        QFETCH(QString, enabled);
+        const char* const controls[] = {"input_1_radioButton",
+                                        "sec_input_1_radioButton",
+                                        "sub_horizontalSlider",
+                                        "input_2_radioButton",
+                                        "sec_input_2_radioButton",
+                                        "rear_speaker_source_comboBox",
+                                        "sec_input_gain_horizontalSlider",
+                                        "input_4_radioButton",
+                                        "sec_input_4_radioButton",
+                                        "autozero_checkBox",
+                                        "sub_cut_off_comboBox"};
+        for (const int before : {2, 5, 6}) {
+            WindowRig rig;
+            rig.show();
+            for (const int code : {before, variant}) {
+                rig.amp->plugged = false;
+                rig.check_device();
+                rig.amp->plugged = true;
+                rig.amp->variant = code;
+                rig.connect_amplifier();
+            }
+            QString shown;
+            for (const char* name : controls)
+                shown += rig.find<QWidget>(QString::fromLatin1(name))->isEnabled() ? u'1' : u'0';
+            shown.insert(9, u' ');
+            QCOMPARE(shown + QStringLiteral(" after %1").arg(before),
+                     enabled + QStringLiteral(" after %1").arg(before));
+        }
+    }
+
+    // Random images, one per connection, through one shown window so that each read-back
+    // starts from the controls the previous one left: what was read goes back byte for byte,
+    // but for the soft-mute register when its box had to change.
+    void a_read_image_goes_back_untouched()
+    {
+        WindowRig rig;
+        rig.show();
+        QRandomGenerator random(4242);
+        for (int connection = 0; connection < 200; ++connection) {
+            for (auto& b : rig.amp->stored_image)
+                b = static_cast<std::uint8_t>(random.bounded(256));
+            if (connection % 10 == 0)
+                rig.amp->stored_image.fill(connection % 20 ? 0xFF : 0x00);
+            const auto stored = rig.amp->stored_image;
+            const bool soft_mute_was_checked =
+                rig.find<QCheckBox>(QStringLiteral("soft_mute_checkBox"))->isChecked();
+            rig.amp->plugged = false;
+            rig.check_device();
+            rig.amp->plugged = true;
+            rig.amp->received.clear();
+            rig.connect_amplifier();
+            QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
+
+            std::vector<std::uint8_t> expected(stored.begin(), stored.end());
+            const std::uint8_t soft = stored[value_of(REG_SOFT_MUTE)];
+            if (soft_mute_was_checked != ((soft & 1) == 0))
+                expected[value_of(REG_SOFT_MUTE)] = 0xFE | (soft & 1);
+            QCOMPARE(rig.last_image(), expected);
+        }
+    }
+
+    // A hot key moves the slider whether or not the window was ever shown: the bytes on the
+    // wire are the same, and the window shows the slider where the key left it.
+    void hot_keys_act_with_or_without_the_window()
+    {
+        std::vector<std::uint8_t> sent[2];
+        for (const bool shown_first : {false, true}) {
+            WindowRig rig;
+            if (shown_first)
+                rig.show();
+            rig.connect_amplifier();
+            for (int press = 0; press < 3; ++press)
+                rig.hot_keys->press(AmplifierState::HOTKEY_VOLUME_DOWN);
+            rig.hot_keys->press(AmplifierState::HOTKEY_SUB_UP);
+            rig.cycle();
+            sent[shown_first] = rig.last_image();
+            rig.show();
+            QCOMPARE(rig.find<QAbstractSlider>(QStringLiteral("volume_horizontalSlider"))->value(),
+                     -3);
+            QCOMPARE(rig.find<QLineEdit>(QStringLiteral("volume_lineEdit"))->text(),
+                     QStringLiteral("-3 db"));
+            QCOMPARE(rig.find<QAbstractSlider>(QStringLiteral("sub_horizontalSlider"))->value(), 1);
+        }
+        QCOMPARE(sent[0], sent[1]);
+        QCOMPARE(int(sent[0][value_of(REG_VOLUME)]), 16 + 3);
+    }
+};
+
+QTEST_MAIN(TestWindowWiring)
+#include "test_window_wiring.moc"

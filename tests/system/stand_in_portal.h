@@ -1,0 +1,168 @@
+#pragma once
+
+#include "portal_shortcut.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QProcess>
+#include <QStringList>
+
+// A private bus that the programs started from here take for their session bus, with this
+// process on it as the desktop portal's global shortcuts and, when asked, as a tray host
+// (a StatusNotifierWatcher). It answers as a desktop would whose user accepts every binding,
+// remembers what was bound, and sends activations to the session's owner alone. It runs on
+// this thread: wait with QTest::qWaitFor, which lets it answer.
+class StandInPortal : public QDBusVirtualObject
+{
+public:
+    QString registered_app_id;
+    PortalShortcutList bound;      // the last binding asked for
+    PortalShortcutList remembered; // what ListShortcuts answers
+    int sessions = 0, lists = 0, bindings = 0;
+    bool refuse_sessions = false;
+    QStringList tray_items; // the services registered with the tray host
+
+    bool start()
+    {
+        qDBusRegisterMetaType<PortalShortcut>();
+        qDBusRegisterMetaType<PortalShortcutList>();
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--print-address"),
+                   QStringLiteral("--nofork")});
+        if (!bus.waitForReadyRead(10000))
+            return false;
+        const QString address = QString::fromUtf8(bus.readLine().trimmed());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+        QDBusConnection connection = QDBusConnection::connectToBus(address, name);
+        return connection.registerVirtualObject(portal_path(), this) &&
+               connection.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), this) &&
+               connection.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    }
+
+    ~StandInPortal() override
+    {
+        QDBusConnection::disconnectFromBus(name);
+        bus.kill();
+        bus.waitForFinished();
+    }
+
+    void offer_tray(bool on)
+    {
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        QDBusConnection connection(name);
+        on ? connection.registerService(watcher) : connection.unregisterService(watcher);
+    }
+
+    // The user pressed the shortcut with this name.
+    void activate(const QString& shortcut)
+    {
+        QDBusMessage signal = QDBusMessage::createTargetedSignal(
+            owner, portal_path(), QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
+            QStringLiteral("Activated"));
+        signal << QVariant::fromValue(QDBusObjectPath(session)) << shortcut << qulonglong(0)
+               << QVariantMap();
+        QDBusConnection(name).send(signal);
+    }
+
+    // The user clicked the tray icon.
+    void click_tray_icon()
+    {
+        QDBusMessage click = QDBusMessage::createMethodCall(
+            tray_items.value(0), QStringLiteral("/StatusNotifierItem"),
+            QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"));
+        click << 0 << 0;
+        QDBusConnection(name).send(click);
+    }
+
+    QString introspect(const QString& path) const override
+    {
+        if (path != QLatin1String("/StatusNotifierWatcher"))
+            return {};
+        return QStringLiteral(
+            "<interface name=\"org.kde.StatusNotifierWatcher\">"
+            "<method name=\"RegisterStatusNotifierItem\"><arg type=\"s\" direction=\"in\"/>"
+            "</method><property name=\"IsStatusNotifierHostRegistered\" type=\"b\" "
+            "access=\"read\"/></interface>");
+    }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        const QString member = message.member();
+        const QString signature = message.signature();
+        const QVariantList arguments = message.arguments();
+        if (member == QLatin1String("Get") && signature == QLatin1String("ss")) {
+            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(true))));
+        } else if (member == QLatin1String("RegisterStatusNotifierItem") &&
+                   signature == QLatin1String("s")) {
+            tray_items.append(arguments.value(0).toString());
+            connection.send(message.createReply());
+        } else if (member == QLatin1String("Register") && signature == QLatin1String("sa{sv}")) {
+            registered_app_id = arguments.value(0).toString();
+            connection.send(message.createReply());
+        } else if (member == QLatin1String("CreateSession") &&
+                   signature == QLatin1String("a{sv}")) {
+            ++sessions;
+            owner = message.service();
+            const QVariantMap options = qdbus_cast<QVariantMap>(arguments.value(0));
+            session = handle(QStringLiteral("session"),
+                             options.value(QStringLiteral("session_handle_token")).toString());
+            answer(message, options, refuse_sessions ? 2 : 0,
+                   {{QStringLiteral("session_handle"), session}});
+        } else if (member == QLatin1String("ListShortcuts") &&
+                   signature == QLatin1String("oa{sv}") && in_session(arguments)) {
+            ++lists;
+            answer(message, qdbus_cast<QVariantMap>(arguments.value(1)), 0,
+                   {{QStringLiteral("shortcuts"), QVariant::fromValue(remembered)}});
+        } else if (member == QLatin1String("BindShortcuts") &&
+                   signature == QLatin1String("oa(sa{sv})sa{sv}") && in_session(arguments)) {
+            ++bindings;
+            bound = qdbus_cast<PortalShortcutList>(arguments.value(1));
+            remembered = bound;
+            answer(message, qdbus_cast<QVariantMap>(arguments.value(3)), 0,
+                   {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    static QString portal_path() { return QStringLiteral("/org/freedesktop/portal/desktop"); }
+
+    QString handle(const QString& kind, const QString& token) const
+    {
+        QString sender = owner.mid(1);
+        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+        return portal_path() + QLatin1Char('/') + kind + QLatin1Char('/') + sender +
+               QLatin1Char('/') + token;
+    }
+
+    bool in_session(const QVariantList& arguments) const
+    {
+        return arguments.value(0).value<QDBusObjectPath>().path() == session;
+    }
+
+    // The request's path at once, its outcome through the request's Response signal.
+    void answer(const QDBusMessage& call, const QVariantMap& options, uint response,
+                const QVariantMap& results)
+    {
+        const QString request = handle(QStringLiteral("request"),
+                                       options.value(QStringLiteral("handle_token")).toString());
+        QDBusConnection connection(name);
+        connection.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        QDBusMessage signal = QDBusMessage::createTargetedSignal(
+            owner, request, QStringLiteral("org.freedesktop.portal.Request"),
+            QStringLiteral("Response"));
+        signal << response << results;
+        connection.send(signal);
+    }
+
+    const QString name = QStringLiteral("portal");
+    QProcess bus;
+    QString owner;
+    QString session;
+};

@@ -1,0 +1,153 @@
+// The command line: help, version, usage errors, and the actions a desktop's own shortcut
+// settings can run, handed to the running copy, which acts as for the hot key of that name
+// and says why its lamp is red.
+#include "emulated_run.h"
+
+#include <QtTest>
+
+namespace {
+
+constexpr int volume_value_offset = 7; // REG_VOLUME's value byte in the image payload
+constexpr int sub_value_offset = 31;   // REG_SUB's
+
+int last_byte(const EmulatedRun& run, int offset)
+{
+    const auto traffic = run.traffic();
+    return traffic.empty() ? -1 : static_cast<std::uint8_t>(traffic.back().payload[offset]);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void without_a_running_copy_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QString>("out"); // part of the output
+        QTest::addColumn<int>("error_lines");
+        const auto row = [](const char* name, const QStringList& arguments, int code,
+                            const char* out, int error_lines) {
+            QTest::newRow(name) << arguments << code << QString::fromUtf8(out) << error_lines;
+        };
+        row("help", {QStringLiteral("--help")}, 0, "\n  --subwoofer-down  ", 0);
+        row("version", {QStringLiteral("--version")}, 0, "quadron 1.03\n", 0);
+        row("unknown option", {QStringLiteral("--louder")}, 64, "", 1);
+        row("an argument", {QStringLiteral("loud")}, 64, "", 1);
+        row("two actions", {QStringLiteral("--volume-up"), QStringLiteral("--show")}, 64, "", 1);
+        row("an action", {QStringLiteral("--volume-up")}, 69, "", 1);
+        row("status", {QStringLiteral("--status")}, 69, "", 1);
+    }
+    void without_a_running_copy()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit_code);
+        QFETCH(QString, out);
+        QFETCH(int, error_lines);
+        EmulatedRun run;
+        const EmulatedRun::Result result = run.run_program(arguments);
+        QCOMPARE(result.code, exit_code);
+        QVERIFY2(result.out.contains(out), qPrintable(result.out));
+        QCOMPARE(result.err.count(u'\n'), error_lines);
+        QVERIFY(!run.running()); // nothing was started
+    }
+
+    void actions_act_as_the_hot_keys_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("byte"); // from -20 dB volume and 0 dB subwoofer
+        QTest::newRow("volume up") << QStringLiteral("--volume-up") << volume_value_offset << 0x23;
+        QTest::newRow("volume down")
+            << QStringLiteral("--volume-down") << volume_value_offset << 0x25;
+        QTest::newRow("subwoofer up")
+            << QStringLiteral("--subwoofer-up") << sub_value_offset << 0x81;
+        QTest::newRow("subwoofer down")
+            << QStringLiteral("--subwoofer-down") << sub_value_offset << 0x91;
+    }
+    void actions_act_as_the_hot_keys()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, offset);
+        QFETCH(int, byte);
+        EmulatedRun run;
+        run.start();
+        QVERIFY(run.wait_for_writes(3));
+        QCOMPARE(run.run_program({action}).code, 0);
+        QVERIFY(run.wait_for([&] { return last_byte(run, offset) == byte; }, 1000));
+        const QString status = run.run_program({QStringLiteral("--status")}).out;
+        QVERIFY2(status.contains(QStringLiteral("connected: yes\nvariant: KARVO\n")),
+                 qPrintable(status));
+    }
+
+    // Beside a real copy the demo runs as a copy of its own, with settings of its own, and
+    // each answers for itself.
+    void the_demo_is_a_program_of_its_own()
+    {
+        EmulatedRun run;
+        for (const QString& tool : {QStringLiteral(DEMO_PATH), QStringLiteral(EMULATOR_PATH)})
+            QVERIFY(QFile::copy(tool, run.dir.filePath(QFileInfo(tool).fileName())));
+        QProcess real;
+        real.start(run.program_path(), {});
+        QVERIFY(real.waitForStarted());
+        QVERIFY(run.wait_for([&] {
+            return run.run_program({QStringLiteral("--status")})
+                .out.contains(QStringLiteral("problem: no amplifier found"));
+        }));
+        QProcess demo;
+        demo.start(run.dir.filePath(QStringLiteral("quadron-demo")), {});
+        QVERIFY(demo.waitForStarted());
+        QVERIFY(run.wait_for([&] {
+            return run.run_program({QStringLiteral("--demo"), QStringLiteral("--status")})
+                .out.startsWith(QStringLiteral("connected: yes\n"));
+        }));
+        QCOMPARE(real.state(), QProcess::Running);
+        QCOMPARE(demo.state(), QProcess::Running);
+        QVERIFY(run.run_program({QStringLiteral("--status")})
+                    .out.startsWith(QStringLiteral("connected: no\n")));
+        for (QProcess* copy : {&demo, &real}) {
+            copy->terminate();
+            QVERIFY(copy->waitForFinished(5000));
+            QCOMPARE(copy->exitCode(), 0);
+        }
+        QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config.ini"))));
+        QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config-demo.ini"))));
+    }
+
+    void why_the_lamp_is_red_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("as_nobody");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("unplugged") << QStringLiteral("attached=false") << false
+                                   << QStringLiteral("problem: no amplifier found");
+        QTest::newRow("not answering") << QStringLiteral("silent=55") << false
+                                       << QStringLiteral("problem: the amplifier does not answer");
+        QTest::newRow("not allowed")
+            << QStringLiteral("node_mode=000") << true
+            << QStringLiteral("problem: no permission to open the amplifier (/dev/hidraw0: "
+                              "Permission denied)");
+    }
+    void why_the_lamp_is_red()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, as_nobody);
+        QFETCH(QString, problem);
+        EmulatedRun run(control);
+        run.start({}, as_nobody);
+        QString status;
+        QVERIFY2(run.wait_for(
+                     [&] {
+                         status = run.run_program({QStringLiteral("--status")}).out;
+                         return status.contains(problem + u'\n');
+                     },
+                     10000),
+                 qPrintable(status));
+        QVERIFY(status.startsWith(QStringLiteral("connected: no\n")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "test_command_line.moc"

@@ -1,0 +1,231 @@
+// The real program as a native Wayland client of a headless compositor, with a stand-in desktop
+// portal on a private session bus: its hot keys become the portal's global shortcuts, and their
+// activations reach the amplifier as key presses do under X11.
+#include "emulated_run.h"
+
+#include "stand_in_portal.h"
+#include <QElapsedTimer>
+#include <QtTest>
+
+namespace {
+
+constexpr int volume_value_offset = 7; // REG_VOLUME's value byte in the image payload
+constexpr int sub_value_offset = 31;   // REG_SUB's
+// The program shows its window by itself when no tray has come up 3 s after start.
+constexpr int tray_grace_ms = 3000;
+constexpr int start_up_ms = 10000 * QUADRON_TIME_FACTOR;
+// A change reaches the amplifier within a cycle of about 100 ms.
+constexpr int change_ms = 1000 * QUADRON_TIME_FACTOR;
+
+// Volume -20 dB (code 36), subwoofer 0 dB, rear speakers on the primary source.
+const QString image = QStringLiteral("image=0000 0000 00FF 0024 0080 0080 0080 0000 0000 0000 "
+                                     "0080 0080 0080 0080 0000 0080 0000 0000 0000");
+
+int last_byte(const EmulatedRun& run, int offset)
+{
+    const auto traffic = run.traffic();
+    return traffic.empty() ? -1 : static_cast<std::uint8_t>(traffic.back().payload[offset]);
+}
+
+// weston with no outputs, in a private runtime directory; the programs started from here
+// take it for their display. Its protocol log tells which windows a client shows.
+class HeadlessWeston
+{
+public:
+    bool start()
+    {
+        // The kiosk shell and no input method: weston starts no helper clients of its own.
+        QFile config(runtime.filePath(QStringLiteral("weston.ini")));
+        if (!config.open(QIODevice::WriteOnly) ||
+            config.write("[core]\nshell=kiosk-shell.so\n[input-method]\npath=\n") < 0)
+            return false;
+        config.close();
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        environment.remove(QStringLiteral("DISPLAY"));
+        compositor.setProcessEnvironment(environment);
+        compositor.setProcessChannelMode(QProcess::ForwardedChannels);
+        compositor.start(QStringLiteral("weston"),
+                         {QStringLiteral("--backend=headless-backend.so"),
+                          QStringLiteral("--socket=wayland-quadron"),
+                          QStringLiteral("--config=") + config.fileName(),
+                          QStringLiteral("--idle-time=0"), QStringLiteral("--log=") + log_path(),
+                          QStringLiteral("--logger-scopes=log,proto")});
+        if (!QTest::qWaitFor(
+                [&] { return QFile::exists(runtime.filePath(QStringLiteral("wayland-quadron"))); }))
+            return false;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        qputenv("WAYLAND_DISPLAY", "wayland-quadron");
+        qputenv("QT_QPA_PLATFORM", "wayland");
+        // Drawing its own title bar would have Qt load Mesa's EGL, which leaves allocations
+        // behind at exit that the sanitizer pass would report as the program's.
+        qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+        qunsetenv("DISPLAY");
+        return true;
+    }
+
+    // The programs go first: a client whose compositor goes away complains.
+    ~HeadlessWeston()
+    {
+        compositor.terminate();
+        if (!compositor.waitForFinished(5000))
+            compositor.kill();
+        compositor.waitForFinished();
+    }
+
+    // Where the log stands now; windows are looked for after such a mark.
+    qint64 mark() const { return QFileInfo(log_path()).size(); }
+
+    // Whether the main window is shown: the last top-level titled so, created after mark, has
+    // not been destroyed.
+    bool window_shown(qint64 since) const
+    {
+        QFile log(log_path());
+        if (!log.open(QIODevice::ReadOnly) || !log.seek(since))
+            return false;
+        const QByteArray text = log.readAll();
+        const QByteArray titled = ".set_title(\"Brenvik Quadron v.1.03\")";
+        const qsizetype at = text.lastIndexOf(titled);
+        if (at < 0)
+            return false;
+        const qsizetype object = text.lastIndexOf("xdg_toplevel@", at);
+        const QByteArray toplevel = text.mid(object, at - object);
+        return text.indexOf(QByteArray(toplevel + ".destroy()"), at) < 0;
+    }
+
+private:
+    QString log_path() const { return runtime.filePath(QStringLiteral("weston.log")); }
+
+    QTemporaryDir runtime; // mode 0700, as a compositor requires
+    QProcess compositor;
+};
+
+// The program ends in order on a termination request: exit code 0, its settings written.
+bool ends_in_order(EmulatedRun& run)
+{
+    run.process.terminate();
+    return run.process.waitForFinished(5000) && run.process.exitStatus() == QProcess::NormalExit &&
+           run.process.exitCode() == 0 &&
+           QFile::exists(run.dir.filePath(QStringLiteral("config.ini")));
+}
+
+} // namespace
+
+class TestWaylandSession : public QObject
+{
+    Q_OBJECT
+    // Declared first, ended last: the compositor outlives the bus and every program.
+    HeadlessWeston weston;
+    StandInPortal portal;
+
+    bool wait_for(const std::function<bool()>& condition, int timeout_ms = start_up_ms)
+    {
+        return QTest::qWaitFor(condition, timeout_ms);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(weston.start());
+        QVERIFY(portal.start());
+    }
+
+    // The first start binds the four shortcuts with the combinations of the settings file and
+    // the fixed ones as preferred triggers; each activation steps the amplifier as its hot key
+    // does. With a tray host the program keeps to its icon until the icon is clicked.
+    void shortcuts_are_bound_and_drive_the_amplifier()
+    {
+        portal.offer_tray(true);
+        EmulatedRun run(image);
+        QFile config(run.dir.filePath(QStringLiteral("config.ini")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[HotKeys]\nvolume_up_fsModifiers=4\nvolume_up_global_hot_key=120\n");
+        config.close();
+        const qint64 mark = weston.mark();
+        QElapsedTimer clock;
+        clock.start();
+        run.start();
+
+        QVERIFY(wait_for([&] { return portal.bindings == 1; }));
+        QCOMPARE(portal.registered_app_id, QStringLiteral("brenvik-quadron"));
+        QStringList bound;
+        for (const PortalShortcut& s : std::as_const(portal.bound)) {
+            bound << s.name + QLatin1Char(' ') +
+                         s.properties.value(QStringLiteral("preferred_trigger")).toString();
+            QVERIFY(!s.properties.value(QStringLiteral("description")).toString().isEmpty());
+        }
+        QCOMPARE(bound, QStringList({QStringLiteral("volume-up SHIFT+F9"),
+                                     QStringLiteral("volume-down CTRL+ALT+c"),
+                                     QStringLiteral("subwoofer-up CTRL+ALT+w"),
+                                     QStringLiteral("subwoofer-down CTRL+ALT+s")}));
+
+        QVERIFY(wait_for([&] { return run.count_of(56) >= 3; }));
+        struct Press
+        {
+            const char* shortcut;
+            int offset;
+            int value;
+        };
+        const Press presses[] = {{"volume-up", volume_value_offset, 0x23},
+                                 {"volume-down", volume_value_offset, 0x24},
+                                 {"subwoofer-up", sub_value_offset, 0x81},
+                                 {"subwoofer-down", sub_value_offset, 0x80}};
+        for (const Press& press : presses) {
+            portal.activate(QLatin1String(press.shortcut));
+            QVERIFY2(
+                wait_for([&] { return last_byte(run, press.offset) == press.value; }, change_ms),
+                press.shortcut);
+        }
+
+        QVERIFY(wait_for([&] { return portal.tray_items.size() == 1; }));
+        QVERIFY(wait_for(
+            [&] { return clock.elapsed() > tray_grace_ms + 500 || weston.window_shown(mark); },
+            tray_grace_ms + 1000));
+        QVERIFY(!weston.window_shown(mark));
+        portal.click_tray_icon();
+        QVERIFY(wait_for([&] { return weston.window_shown(mark); }));
+        QVERIFY(ends_in_order(run));
+    }
+
+    // A later start finds its shortcuts remembered and does not bind them again; without a
+    // tray host the window shows itself after the tray's grace time.
+    void remembered_shortcuts_are_not_bound_again()
+    {
+        portal.offer_tray(false);
+        portal.bindings = portal.lists = 0;
+        EmulatedRun run(image);
+        const qint64 mark = weston.mark();
+        QElapsedTimer clock;
+        clock.start();
+        run.start();
+
+        QVERIFY(wait_for([&] { return portal.lists == 1 && run.count_of(56) >= 3; }));
+        portal.activate(QStringLiteral("volume-down"));
+        QVERIFY(wait_for([&] { return last_byte(run, volume_value_offset) == 0x25; }, change_ms));
+
+        QVERIFY(wait_for([&] { return weston.window_shown(mark); }));
+        QVERIFY2(clock.elapsed() >= tray_grace_ms - 500,
+                 qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(portal.bindings, 0);
+        QVERIFY(ends_in_order(run));
+    }
+
+    // A desktop that refuses is asked once: the program goes on without hot keys.
+    void a_refused_session_is_not_asked_again()
+    {
+        portal.refuse_sessions = true;
+        portal.sessions = 0;
+        EmulatedRun run(image);
+        run.start();
+        QVERIFY(wait_for([&] { return portal.sessions == 1 && run.count_of(56) >= 3; }));
+        const std::size_t writes = run.count_of(56);
+        QTest::qWait(1000);
+        QCOMPARE(portal.sessions, 1);
+        QVERIFY(run.count_of(56) > writes);
+        portal.refuse_sessions = false;
+        QVERIFY(ends_in_order(run));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWaylandSession)
+#include "test_wayland_session.moc"
