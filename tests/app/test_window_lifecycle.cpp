@@ -13,6 +13,8 @@
 #include <QSystemTrayIcon>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 QSystemTrayIcon* tray(const WindowRig& rig)
@@ -31,7 +33,9 @@ class TestWindowLifecycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void starts_hidden_in_the_tray_without_a_form()
+    // Hidden in the tray at the start, with no form built even while the amplifier is served;
+    // the menu's first entry shows and hides the window and names what it will do next.
+    void lives_in_the_tray()
     {
         WindowRig rig;
         QVERIFY(!rig.window->isVisible());
@@ -39,38 +43,25 @@ private Q_SLOTS:
         QCOMPARE(tray(rig)->toolTip(), QStringLiteral("Brenvik Quadron"));
         const QImage icon = tray(rig)->icon().pixmap(128).toImage();
         const QImage drawn(QStringLiteral(":/images/sounds.png"));
-        QCOMPARE(icon.size(), drawn.size());
         const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
         QCOMPARE(icon.convertToFormat(premultiplied), drawn.convertToFormat(premultiplied));
-        QCOMPARE(menu_entry(rig, 0)->text(), QStringLiteral("Показать"));
+        QAction* entry = menu_entry(rig, 0);
+        QCOMPARE(entry->text(), QStringLiteral("Показать"));
         QVERIFY(menu_entry(rig, 1)->isSeparator());
         QCOMPARE(menu_entry(rig, 2)->text(), QStringLiteral("Выход"));
-        QVERIFY(rig.window->findChildren<QSlider*>().isEmpty());
-
-        rig.connect_amplifier(); // the amplifier is served with no form at all
+        rig.connect_amplifier();
         QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
         QVERIFY(rig.window->findChildren<QSlider*>().isEmpty());
-        rig.show();
-        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Brenvik Quadron v.1.03"));
-        QCOMPARE(rig.window->minimumSize(), rig.window->maximumSize());
-    }
 
-    void the_first_entry_names_the_next_action()
-    {
-        WindowRig rig;
-        QAction* entry = menu_entry(rig, 0);
         entry->trigger();
         QVERIFY(rig.window->isVisible());
+        QCOMPARE(rig.window->minimumSize(), rig.window->maximumSize());
         QCOMPARE(entry->text(), QStringLiteral("Спрятать"));
         rig.window->showMinimized();
         entry->trigger(); // a minimized window counts as visible: it is hidden
         QVERIFY(!rig.window->isVisible());
         QCOMPARE(entry->text(), QStringLiteral("Показать"));
-
-        rig.window->message_arrived(QStringLiteral("rise up"));
-        QVERIFY(!rig.window->isVisible());
-        rig.window->message_arrived(QStringLiteral("Rise up!"));
-        QVERIFY(rig.window->isVisible());
+        rig.show();
         QCOMPARE(entry->text(), QStringLiteral("Спрятать"));
 
         QVERIFY(!rig.window->close()); // the close button hides
@@ -94,13 +85,12 @@ private Q_SLOTS:
         const QString path = config.filePath(QStringLiteral("config.ini"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\nautoload=yes\n[HotKeys]\nvolume_up_global_hot_key=0x42\n");
+        file.write("[General]\nautoload=yes\n");
         file.close();
         WindowRig rig(path);
         rig.show();
         auto* box = rig.find<QCheckBox>(QStringLiteral("autoload_checkBox"));
         QVERIFY(box->isChecked());
-        QCOMPARE(rig.hot_keys->registrations.at(0).key, 0u);
         const QDir autostart(config.filePath(QStringLiteral("autostart")));
         QVERIFY(!autostart.exists());
 
@@ -119,31 +109,29 @@ private Q_SLOTS:
 
     void the_lamp_says_why_it_is_red_data()
     {
-        QTest::addColumn<bool>("plugged");
-        QTest::addColumn<int>("open_errno");
+        QTest::addColumn<int>("open_errno"); // -1: nothing plugged in
         QTest::addColumn<bool>("silent");
         QTest::addColumn<QString>("says");
-        QTest::newRow("nothing plugged in") << false << 0 << false << QStringLiteral("не найден");
-        QTest::newRow("not allowed") << true << EACCES << false << QStringLiteral("нет прав");
-        QTest::newRow("cannot be opened") << true << EBUSY << false << QStringLiteral("не удалось");
-        QTest::newRow("silent") << true << 0 << true << QStringLiteral("не отвечает");
-        QTest::newRow("in step") << true << 0 << false << QStringLiteral("подключён");
+        QTest::newRow("nothing plugged in") << -1 << false << QStringLiteral("не найден");
+        QTest::newRow("not allowed") << EACCES << false << QStringLiteral("нет прав");
+        QTest::newRow("cannot be opened") << EBUSY << false << QStringLiteral("не удалось");
+        QTest::newRow("silent") << 0 << true << QStringLiteral("не отвечает");
+        QTest::newRow("in step") << 0 << false << QStringLiteral("подключён");
     }
     void the_lamp_says_why_it_is_red()
     {
-        QFETCH(bool, plugged);
         QFETCH(int, open_errno);
         QFETCH(bool, silent);
         QFETCH(QString, says);
         WindowRig rig;
-        rig.amp->plugged = plugged;
-        rig.amp->open_errno = open_errno;
+        rig.amp->plugged = open_errno >= 0;
+        rig.amp->open_errno = std::max(open_errno, 0);
         if (silent)
             rig.amp->silent = {55};
         rig.show();
         rig.connect_amplifier();
-        QVERIFY2(rig.find<QLabel>(QStringLiteral("status_label"))->toolTip().contains(says),
-                 qPrintable(rig.find<QLabel>(QStringLiteral("status_label"))->toolTip()));
+        const QString tip = rig.find<QLabel>(QStringLiteral("status_label"))->toolTip();
+        QVERIFY2(tip.contains(says), qPrintable(tip));
     }
 };
 

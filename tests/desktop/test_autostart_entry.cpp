@@ -90,27 +90,23 @@ private Q_SLOTS:
         QCOMPARE(try_exec, executable);
     }
 
-    // An entry that starts another executable is written anew; a missing one stays missing.
-    void refreshed_when_the_program_moved()
+    // An entry that starts another executable is written anew; turning it off twice is no
+    // error, and a missing entry or directory stays missing.
+    void refreshed_and_removed()
     {
+        const QString autostart = QFileInfo(entry).path();
         const QString moved = QStringLiteral("/opt/quadron/quadron");
         QVERIFY(AutostartEntry::set_enabled(true, QStringLiteral("/usr/bin/quadron"), name));
         AutostartEntry::refresh(moved, name);
         QCOMPARE(exec_arguments(entry), QStringList{moved});
         QVERIFY(AutostartEntry::set_enabled(false, moved, name));
+        QVERIFY(AutostartEntry::set_enabled(false, moved, name));
         AutostartEntry::refresh(moved, name);
-        QVERIFY(!QFile::exists(entry));
-    }
-
-    void removed()
-    {
-        const QString autostart = QFileInfo(entry).path();
-        QVERIFY(AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"), name));
-        QVERIFY(AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"), name));
         QVERIFY(QDir(autostart).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
         QVERIFY(QDir(autostart).removeRecursively());
-        QVERIFY(AutostartEntry::set_enabled(false, QStringLiteral("/usr/bin/quadron"), name));
-        QVERIFY(!QFile::exists(autostart)); // turning it off makes nothing
+        QVERIFY(AutostartEntry::set_enabled(false, moved, name));
+        AutostartEntry::refresh(moved, name);
+        QVERIFY(!QFile::exists(autostart));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "emulator_config.h"
 
 #include <QFile>
+#include <QHash>
 #include <QTest>
 
 namespace {
@@ -8,35 +9,29 @@ namespace {
 const QByteArray image_hex = "00 03 01 00 02 ff 03 24 04 a0 05 80 06 c0 07 07 08 15 09 00 "
                              "0a 90 0b 90 0c 90 0d 90 0e 9f 0f 90 10 10 11 00 00 0a";
 
-QByteArray codes(const AmplifierModel::CommandSet& set)
-{
-    QByteArrayList list;
-    for (int code = 0; code < 256; ++code) {
-        if (set.test(static_cast<std::size_t>(code)))
-            list.append(QByteArray::number(code));
-    }
-    return list.join(',');
-}
-
-// One parsed field as text; a missing image is "none".
+// One parsed field as text: command sets as lists of codes, a missing image as "none".
 QByteArray field(const EmulatorConfig& config, const QByteArray& key)
 {
-    if (key == "attached")
-        return config.attached ? "true" : "false";
-    if (key == "variant")
-        return QByteArray::number(config.variant);
-    if (key == "image")
-        return config.image ? QByteArray(reinterpret_cast<const char*>(config.image->data()),
-                                         qsizetype(config.image->size()))
-                                  .toHex(' ')
-                            : "none";
-    if (key == "silent" || key == "wrong_echo")
-        return codes(key == "silent" ? config.silent : config.wrong_echo);
-    if (key == "reply_delay_ms")
-        return QByteArray::number(config.reply_delay_ms);
-    if (key == "other_interfaces")
-        return QByteArray::number(config.other_interfaces);
-    return config.traffic_log.toUtf8();
+    if (key == "silent" || key == "wrong_echo") {
+        QByteArrayList codes;
+        for (int code = 0; code < 256; ++code) {
+            if ((key == "silent" ? config.silent : config.wrong_echo).test(std::size_t(code)))
+                codes.append(QByteArray::number(code));
+        }
+        return codes.join(',');
+    }
+    const auto& image = config.image;
+    const QHash<QByteArray, QByteArray> fields{
+        {"attached", config.attached ? "true" : "false"},
+        {"variant", QByteArray::number(config.variant)},
+        {"image",
+         image ? QByteArray(reinterpret_cast<const char*>(image->data()), qsizetype(image->size()))
+                     .toHex(' ')
+               : "none"},
+        {"reply_delay_ms", QByteArray::number(config.reply_delay_ms)},
+        {"other_interfaces", QByteArray::number(config.other_interfaces)},
+        {"traffic_log", config.traffic_log.toUtf8()}};
+    return fields.value(key);
 }
 
 } // namespace

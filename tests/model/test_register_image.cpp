@@ -3,31 +3,6 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-namespace {
-
-RegisterImage::Payload random_payload(QRandomGenerator& random)
-{
-    RegisterImage::Payload payload{};
-    for (auto& b : payload)
-        b = static_cast<std::uint8_t>(random.bounded(256));
-    return payload;
-}
-
-RegisterImage loaded(const RegisterImage::Payload& payload)
-{
-    RegisterImage image;
-    image.load_image(payload.data());
-    image.read_mirrors();
-    return image;
-}
-
-constexpr std::size_t value_offset(std::size_t index)
-{
-    return 2 * index + 1;
-}
-
-} // namespace
-
 class TestRegisterImage : public QObject
 {
     Q_OBJECT
@@ -48,10 +23,8 @@ private Q_SLOTS:
         RegisterImage::Payload out;
         out.fill(0xA5);
         image.store_image(out.data());
-        for (std::size_t i = 0; i < RegisterImage::image_size; ++i)
-            QCOMPARE(out[i], in[i]);
-        for (std::size_t i = RegisterImage::image_size; i < out.size(); ++i)
-            QCOMPARE(out[i], std::uint8_t(0xA5));
+        for (std::size_t i = 0; i < out.size(); ++i)
+            QCOMPARE(out[i], i < RegisterImage::image_size ? in[i] : std::uint8_t(0xA5));
     }
 
     void rebuilding_from_decoded_mirrors()
@@ -60,7 +33,12 @@ private Q_SLOTS:
         // comes back exactly as read, including the preserved bits and muted level codes.
         QRandomGenerator random(7);
         for (int round = 0; round < 2000; ++round) {
-            RegisterImage image = loaded(random_payload(random));
+            RegisterImage::Payload payload{};
+            for (auto& b : payload)
+                b = static_cast<std::uint8_t>(random.bounded(256));
+            RegisterImage image;
+            image.load_image(payload.data());
+            image.read_mirrors();
             const auto before = image.registers;
             image.compose_pri_source();
             image.compose_volume();
@@ -83,15 +61,14 @@ private Q_SLOTS:
 
     void mute_then_unmute_restores_the_byte()
     {
-        for (auto channel : {LevelChannel::Volume, LevelChannel::FL, LevelChannel::Sub}) {
+        for (const auto& [channel, reg] : {std::pair{LevelChannel::Volume, REG_VOLUME},
+                                           {LevelChannel::FL, REG_FL},
+                                           {LevelChannel::Sub, REG_SUB}}) {
             for (int bit7 = 0; bit7 <= 1; ++bit7) {
                 for (int db = -79; db <= 15; ++db) {
                     RegisterImage image;
                     image.volume_bit7 = bit7;
                     image.set_level_db(channel, db);
-                    const auto reg = channel == LevelChannel::Volume ? REG_VOLUME
-                                     : channel == LevelChannel::FL   ? REG_FL
-                                                                     : REG_SUB;
                     const std::uint8_t unmuted = image.registers[reg].value;
                     image.set_level_muted(channel, true);
                     QVERIFY(image.registers[reg].value >= (unmuted & 0x80) + 96);

@@ -23,39 +23,6 @@ class TestSingleInstance : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(has_tray_desktop(desktop), "no X display with trayer"); }
 
-    void later_starts_relay_to_the_first_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no arguments") << QStringList();
-        // What a session manager passes when it restarts a program is the toolkit's to read.
-        QTest::newRow("toolkit options")
-            << QStringList{QStringLiteral("-session"), QStringLiteral("10d1f2c3%s%n"),
-                           QStringLiteral("-name"), QStringLiteral("Привет, мир")};
-    }
-    void later_starts_relay_to_the_first()
-    {
-        QFETCH(QStringList, arguments);
-        QuadronCopy copy;
-        QVERIFY(copy.is_valid());
-        ProcessPool pool;
-        QProcess* first = start_in_tray(pool, desktop, copy.executable(), arguments);
-        QVERIFY(first);
-        const qint64 pid = first->processId();
-        // Hidden, with a tray, also past the time the window would show itself without one.
-        QVERIFY(holds_for(tray_grace_ms + 500, [&] {
-            return first->state() == QProcess::Running &&
-                   desktop.shown_windows(window_title()).isEmpty();
-        }));
-        QVERIFY(relays(pool, desktop, pid, copy.executable(), arguments));
-        // Once more while the window is up: still the one window and the one icon.
-        QVERIFY(relays(pool, desktop, pid, copy.executable(), arguments));
-        QVERIFY(holds_for(500, [&] {
-            return first->state() == QProcess::Running &&
-                   desktop.shown_windows(window_title()).size() == 1 &&
-                   desktop.tray_icons().size() == 1;
-        }));
-    }
-
     void simultaneous_starts_leave_one()
     {
         constexpr int starts = 20;

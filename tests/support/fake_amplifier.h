@@ -2,6 +2,7 @@
 
 #include "hid_backend.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -20,11 +21,10 @@ public:
     bool plugged = true;
     int variant = 2;
     std::array<std::uint8_t, 38> stored_image{};
-    std::set<int> silent;         // commands received but never answered
-    std::set<int> wrong_echo;     // commands answered with a wrong echo byte
-    std::set<int> failing_writes; // commands whose write fails with the amplifier still there
-    int stray_reports = 0;        // reports sent unasked before each reply
-    int open_errno = 0;           // opening fails with this, when set
+    std::set<int> silent;     // commands received but never answered
+    std::set<int> wrong_echo; // commands answered with a wrong echo byte
+    int stray_reports = 0;    // reports sent unasked before each reply
+    int open_errno = 0;       // opening fails with this, when set
     bool short_replies = false;
 
     std::vector<Report> received; // every output report, report-ID byte first
@@ -64,22 +64,33 @@ public:
     void close() override { held = false; }
     bool is_present() override { return held && plugged; }
 
+    // Takes the report and queues the unasked reports and the reply it causes.
     bool write(const std::uint8_t* report, std::size_t length) override
     {
-        if (!held || !plugged || length != 65 || failing_writes.count(report[1]))
+        if (!is_present() || length != 65)
             return false;
-        Report copy{};
-        std::copy(report, report + length, copy.begin());
-        received.push_back(copy);
-        for (int i = 0; i < stray_reports; ++i)
-            pending.push_back(std::vector<std::uint8_t>(64, 0xA5));
-        answer(copy);
+        const int command = report[1];
+        received.emplace_back();
+        std::copy(report, report + length, received.back().begin());
+        if (command == 56)
+            std::copy(report + 2, report + 40, stored_image.begin());
+        pending.insert(pending.end(), std::size_t(stray_reports),
+                       std::vector<std::uint8_t>(64, 0xA5));
+        if (silent.count(command))
+            return true;
+        std::vector<std::uint8_t> reply(short_replies ? 40 : 64, 0);
+        reply[0] = static_cast<std::uint8_t>(wrong_echo.count(command) ? command ^ 0xFF : command);
+        if (command == 54)
+            reply[1] = static_cast<std::uint8_t>(variant);
+        if (command == 55)
+            std::copy(stored_image.begin(), stored_image.end(), reply.begin() + 1);
+        pending.push_back(reply);
         return true;
     }
 
     int read(std::uint8_t* data, std::size_t capacity, int) override
     {
-        if (!held || !plugged)
+        if (!is_present())
             return read_error;
         if (pending.empty())
             return 0;
@@ -91,21 +102,5 @@ public:
     }
 
 private:
-    void answer(const Report& report)
-    {
-        const int command = report[1];
-        if (command == 56)
-            std::copy(report.begin() + 2, report.begin() + 40, stored_image.begin());
-        if (silent.count(command))
-            return;
-        std::vector<std::uint8_t> reply(short_replies ? 40 : 64, 0);
-        reply[0] = static_cast<std::uint8_t>(wrong_echo.count(command) ? command ^ 0xFF : command);
-        if (command == 54)
-            reply[1] = static_cast<std::uint8_t>(variant);
-        if (command == 55)
-            std::copy(stored_image.begin(), stored_image.end(), reply.begin() + 1);
-        pending.push_back(reply);
-    }
-
     bool held = false;
 };

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "fake_amplifier.h"
-#include "fake_desktop.h"
+#include "hot_key_service.h"
+#include "sleep_notifier.h"
 #include "widget.h"
 
 #include <QCoreApplication>
@@ -9,22 +10,27 @@
 
 #include <memory>
 
-// The main window on a scripted amplifier and fake desktop services. The link is not given a
+// Every hot key the window asks for is granted and none is pressed: the keys, and the machine
+// sleeping, are the process tests' part.
+struct GrantedHotKeys : HotKeyService
+{
+    bool register_hot_key(int, quint32, quint32) override { return true; }
+};
+
+// The main window on a scripted amplifier and quiet desktop services. The link is not given a
 // thread of its own: the test steps its two timer slots and lets the queued signals through.
 struct WindowRig
 {
     QTemporaryDir dir;
     FakeAmplifier* amp = new FakeAmplifier;
-    FakeHotKeys* hot_keys = new FakeHotKeys;
-    FakeSleep* sleep = new FakeSleep;
     std::unique_ptr<Widget> window;
 
     explicit WindowRig(const QString& settings_file = {})
     {
         PlatformServices services;
         services.hid.reset(amp);
-        services.hot_keys.reset(hot_keys);
-        services.sleep.reset(sleep);
+        services.hot_keys = std::make_unique<GrantedHotKeys>();
+        services.sleep = std::make_unique<SleepNotifier>();
         services.settings_path =
             settings_file.isEmpty() ? dir.filePath(QStringLiteral("config.ini")) : settings_file;
         services.executable_path = dir.filePath(QStringLiteral("quadron"));
@@ -55,6 +61,15 @@ struct WindowRig
         check_device();
         cycle();
         cycle();
+    }
+    // Unplugged, then plugged back in as an amplifier of this variant and connected.
+    void replug(int variant)
+    {
+        amp->plugged = false;
+        check_device();
+        amp->plugged = true;
+        amp->variant = variant;
+        connect_amplifier();
     }
     void show() { window->message_arrived(QStringLiteral("Rise up!")); }
 

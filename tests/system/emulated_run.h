@@ -155,6 +155,16 @@ public:
         return reports;
     }
 
+    // A byte of the image in the last write the amplifier received; -1 before any.
+    int last_byte(int offset) const
+    {
+        const auto reports = traffic();
+        return reports.empty() ? -1 : static_cast<std::uint8_t>(reports.back().payload[offset]);
+    }
+    // The value bytes of the volume and the subwoofer in the image.
+    static constexpr int volume_offset = 7;
+    static constexpr int sub_offset = 31;
+
     std::vector<int> commands() const
     {
         std::vector<int> codes;

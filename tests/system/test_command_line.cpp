@@ -7,15 +7,6 @@
 
 namespace {
 
-constexpr int volume_value_offset = 7; // REG_VOLUME's value byte in the image payload
-constexpr int sub_value_offset = 31;   // REG_SUB's
-
-int last_byte(const EmulatedRun& run, int offset)
-{
-    const auto traffic = run.traffic();
-    return traffic.empty() ? -1 : static_cast<std::uint8_t>(traffic.back().payload[offset]);
-}
-
 } // namespace
 
 class TestCommandLine : public QObject
@@ -59,13 +50,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("offset");
         QTest::addColumn<int>("byte"); // from -20 dB volume and 0 dB subwoofer
-        QTest::newRow("volume up") << QStringLiteral("--volume-up") << volume_value_offset << 0x23;
+        QTest::newRow("volume up")
+            << QStringLiteral("--volume-up") << EmulatedRun::volume_offset << 0x23;
         QTest::newRow("volume down")
-            << QStringLiteral("--volume-down") << volume_value_offset << 0x25;
+            << QStringLiteral("--volume-down") << EmulatedRun::volume_offset << 0x25;
         QTest::newRow("subwoofer up")
-            << QStringLiteral("--subwoofer-up") << sub_value_offset << 0x81;
+            << QStringLiteral("--subwoofer-up") << EmulatedRun::sub_offset << 0x81;
         QTest::newRow("subwoofer down")
-            << QStringLiteral("--subwoofer-down") << sub_value_offset << 0x91;
+            << QStringLiteral("--subwoofer-down") << EmulatedRun::sub_offset << 0x91;
     }
     void actions_act_as_the_hot_keys()
     {
@@ -76,7 +68,7 @@ private Q_SLOTS:
         run.start();
         QVERIFY(run.wait_for_writes(3));
         QCOMPARE(run.run_program({action}).code, 0);
-        QVERIFY(run.wait_for([&] { return last_byte(run, offset) == byte; }, 1000));
+        QVERIFY(run.wait_for([&] { return run.last_byte(offset) == byte; }, 1000));
         const QString status = run.run_program({QStringLiteral("--status")}).out;
         QVERIFY2(status.contains(QStringLiteral("connected: yes\nvariant: KARVO\n")),
                  qPrintable(status));

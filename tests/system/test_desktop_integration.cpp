@@ -7,15 +7,6 @@
 
 namespace {
 
-constexpr int volume_value_offset = 7; // REG_VOLUME's value byte in the image payload
-constexpr int sub_value_offset = 31;   // REG_SUB's
-
-int last_byte(const EmulatedRun& run, int offset)
-{
-    const auto traffic = run.traffic();
-    return traffic.empty() ? -1 : static_cast<std::uint8_t>(traffic.back().payload[offset]);
-}
-
 void press(const char* keys)
 {
     QProcess::execute(QStringLiteral("xdotool"),
@@ -36,25 +27,6 @@ class TestDesktopIntegration : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY(logind.start()); }
 
-    void hot_keys_reach_the_amplifier_within_a_cycle()
-    {
-        EmulatedRun run(QStringLiteral("image=") + image);
-        run.start();
-        QVERIFY(run.wait_for_writes(3));
-        QCOMPARE(last_byte(run, volume_value_offset), 0x24);
-
-        press("ctrl+alt+b");
-        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x23; }, 1000));
-        press("ctrl+alt+c");
-        press("ctrl+alt+c");
-        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x25; }, 1000));
-        press("ctrl+alt+w");
-        QVERIFY(run.wait_for([&] { return last_byte(run, sub_value_offset) == 0x81; }, 1000));
-        press("ctrl+alt+s");
-        press("ctrl+alt+s");
-        QVERIFY(run.wait_for([&] { return last_byte(run, sub_value_offset) == 0x91; }, 1000));
-    }
-
     void a_combination_from_the_settings_file()
     {
         EmulatedRun run(QStringLiteral("image=") + image);
@@ -69,9 +41,10 @@ private Q_SLOTS:
         press("ctrl+alt+b");
         press("ctrl+alt+c");
         press("shift+F9");
-        QVERIFY(run.wait_for([&] { return last_byte(run, volume_value_offset) == 0x23; }, 1000));
+        QVERIFY(
+            run.wait_for([&] { return run.last_byte(EmulatedRun::volume_offset) == 0x23; }, 1000));
         QThread::msleep(300);
-        QCOMPARE(last_byte(run, volume_value_offset), 0x23);
+        QCOMPARE(run.last_byte(EmulatedRun::volume_offset), 0x23);
     }
 
     // logind waits on the program's delay lock: the link is closed, and nothing written

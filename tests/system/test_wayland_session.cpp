@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int volume_value_offset = 7; // REG_VOLUME's value byte in the image payload
-constexpr int sub_value_offset = 31;   // REG_SUB's
 // The program shows its window by itself when no tray has come up 3 s after start.
 constexpr int tray_grace_ms = 3000;
 constexpr int start_up_ms = 10000 * QUADRON_TIME_FACTOR;
@@ -20,12 +18,6 @@ constexpr int change_ms = 1000 * QUADRON_TIME_FACTOR;
 // Volume -20 dB (code 36), subwoofer 0 dB, rear speakers on the primary source.
 const QString image = QStringLiteral("image=0000 0000 00FF 0024 0080 0080 0080 0000 0000 0000 "
                                      "0080 0080 0080 0080 0000 0080 0000 0000 0000");
-
-int last_byte(const EmulatedRun& run, int offset)
-{
-    const auto traffic = run.traffic();
-    return traffic.empty() ? -1 : static_cast<std::uint8_t>(traffic.back().payload[offset]);
-}
 
 // weston with no outputs, in a private runtime directory; the programs started from here
 // take it for their display. Its protocol log tells which windows a client shows.
@@ -166,14 +158,14 @@ private Q_SLOTS:
             int offset;
             int value;
         };
-        const Press presses[] = {{"volume-up", volume_value_offset, 0x23},
-                                 {"volume-down", volume_value_offset, 0x24},
-                                 {"subwoofer-up", sub_value_offset, 0x81},
-                                 {"subwoofer-down", sub_value_offset, 0x80}};
+        const Press presses[] = {{"volume-up", EmulatedRun::volume_offset, 0x23},
+                                 {"volume-down", EmulatedRun::volume_offset, 0x24},
+                                 {"subwoofer-up", EmulatedRun::sub_offset, 0x81},
+                                 {"subwoofer-down", EmulatedRun::sub_offset, 0x80}};
         for (const Press& press : presses) {
             portal.activate(QLatin1String(press.shortcut));
             QVERIFY2(
-                wait_for([&] { return last_byte(run, press.offset) == press.value; }, change_ms),
+                wait_for([&] { return run.last_byte(press.offset) == press.value; }, change_ms),
                 press.shortcut);
         }
 
@@ -201,7 +193,8 @@ private Q_SLOTS:
 
         QVERIFY(wait_for([&] { return portal.lists == 1 && run.count_of(56) >= 3; }));
         portal.activate(QStringLiteral("volume-down"));
-        QVERIFY(wait_for([&] { return last_byte(run, volume_value_offset) == 0x25; }, change_ms));
+        QVERIFY(
+            wait_for([&] { return run.last_byte(EmulatedRun::volume_offset) == 0x25; }, change_ms));
 
         QVERIFY(wait_for([&] { return weston.window_shown(mark); }));
         QVERIFY2(clock.elapsed() >= tray_grace_ms - 500,
