@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package end to end: made by CPack from the build tree, checked for its files,
-# declared dependencies and udev rule, installed by dpkg into a scratch root that knows this
-# machine's packages, its quadron-demo started as an ordinary user on the test display until
-# the installed program's icon sits in the tray, then purged without a trace.
+# The Debian packages end to end: made by CPack from the build tree, checked for their files,
+# declared dependencies and udev rule and held to lintian, installed by dpkg into a scratch
+# root that knows this machine's packages, the demo package's quadron-demo started as an
+# ordinary user on the test display until the installed program's icon sits in the tray, then
+# both purged without a trace.
 #
 # Usage: package_test.sh BUILD_DIR VERSION   (DISPLAY names an X server with a tray host)
 set -euo pipefail
@@ -10,6 +11,7 @@ set -euo pipefail
 build=$1
 version=$2
 package=brenvik-quadron
+demo_package=brenvik-quadron-demo
 
 scratch=$(mktemp -d /tmp/quadron-package.XXXXXX)
 chmod 755 "$scratch"
@@ -26,20 +28,28 @@ fail() {
     exit 1
 }
 
-# --- The package as CPack makes it ---------------------------------------------------------
+# --- The packages as CPack makes them -------------------------------------------------------
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
-    { cat "$scratch/cpack.log" >&2; fail "cpack could not make the package"; }
-deb=$scratch/out/${package}_${version}-1_$(dpkg --print-architecture).deb
-[ -f "$deb" ] || { ls "$scratch/out" >&2; fail "no $(basename "$deb")"; }
+    { cat "$scratch/cpack.log" >&2; fail "cpack could not make the packages"; }
+arch=$(dpkg --print-architecture)
+deb=$scratch/out/${package}_${version}-1_$arch.deb
+demo_deb=$scratch/out/${demo_package}_${version}-1_$arch.deb
+made=$(cd "$scratch/out" && echo *.deb)
+for d in "$deb" "$demo_deb"; do
+    [ -f "$d" ] || fail "no $(basename "$d") among $made"
+done
+[ "$(wc -w <<<"$made")" -eq 2 ] || fail "CPack made other packages too: $made"
 
-listed=$(dpkg-deb --contents "$deb" |
-    awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' | sort)
-diff -u - <(echo "$listed") <<EOF || fail "the package holds other files"
+files() {
+    dpkg-deb --contents "$1" |
+        awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' | sort
+}
+diff -u - <(files "$deb") <<END || fail "$package holds other files"
 ./usr/bin/quadron
-./usr/bin/quadron-demo
-./usr/bin/quadron-emulator
 ./usr/lib/udev/rules.d/70-brenvik-quadron.rules
 ./usr/share/applications/brenvik-quadron.desktop
+./usr/share/doc/brenvik-quadron/changelog.Debian.gz
+./usr/share/doc/brenvik-quadron/copyright
 ./usr/share/icons/hicolor/128x128/apps/brenvik-quadron.png
 ./usr/share/icons/hicolor/16x16/apps/brenvik-quadron.png
 ./usr/share/icons/hicolor/22x22/apps/brenvik-quadron.png
@@ -47,32 +57,57 @@ diff -u - <(echo "$listed") <<EOF || fail "the package holds other files"
 ./usr/share/icons/hicolor/32x32/apps/brenvik-quadron.png
 ./usr/share/icons/hicolor/48x48/apps/brenvik-quadron.png
 ./usr/share/icons/hicolor/64x64/apps/brenvik-quadron.png
-./usr/share/man/man1/quadron-demo.1.gz -> quadron.1.gz
-./usr/share/man/man1/quadron-emulator.1.gz -> quadron.1.gz
+./usr/share/lintian/overrides/brenvik-quadron
 ./usr/share/man/man1/quadron.1.gz
 ./usr/share/metainfo/org.brenvik_quadron.Quadron.metainfo.xml
-EOF
+END
+diff -u - <(files "$demo_deb") <<END || fail "$demo_package holds other files"
+./usr/bin/quadron-demo
+./usr/bin/quadron-emulator
+./usr/share/doc/brenvik-quadron-demo/changelog.Debian.gz
+./usr/share/doc/brenvik-quadron-demo/copyright
+./usr/share/lintian/overrides/brenvik-quadron-demo
+./usr/share/man/man1/quadron-demo.1.gz
+./usr/share/man/man1/quadron-emulator.1.gz
+END
 
-# Every library the programs link must come from a package named in Depends.
-depends=$(dpkg-deb --field "$deb" Depends)
-depends_names=" $(sed -E 's/\([^)]*\)//g; s/[,|]/ /g' <<<"$depends" | xargs) "
-dpkg-deb --extract "$deb" "$scratch/extracted"
-for program in "$scratch"/extracted/usr/bin/*; do
-    for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
-        path=$(ldd "$program" | awk -v so="$soname" '$1 == so { print $3 }')
-        [ -n "$path" ] || fail "$(basename "$program"): $soname not found"
-        owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "/usr$path" 2>/dev/null ||
-            dpkg -S "$(readlink -f "$path")" 2>/dev/null) || fail "no package owns $path"
-        [[ $depends_names == *" ${owner%%:*} "* ]] ||
-            fail "$(basename "$program") links $soname from ${owner%%:*}, not in Depends: $depends"
+# Every library a package's programs link must come from a package named in its Depends.
+depends_names() {
+    echo " $(dpkg-deb --field "$1" Depends | sed -E 's/\([^)]*\)//g; s/[,|]/ /g' | xargs) "
+}
+for d in "$deb" "$demo_deb"; do
+    names=$(depends_names "$d")
+    extracted=$scratch/extracted/$(basename "$d")
+    mkdir -p "$extracted"
+    dpkg-deb --extract "$d" "$extracted"
+    for program in "$extracted"/usr/bin/*; do
+        for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
+            path=$(ldd "$program" | awk -v so="$soname" '$1 == so { print $3 }')
+            [ -n "$path" ] || fail "$(basename "$program"): $soname not found"
+            owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "/usr$path" 2>/dev/null ||
+                dpkg -S "$(readlink -f "$path")" 2>/dev/null) || fail "no package owns $path"
+            [[ $names == *" ${owner%%:*} "* ]] ||
+                fail "$(basename "$program") links $soname from ${owner%%:*}, not in Depends:$names"
+        done
     done
 done
-# quadron-emulator preloads umockdev's library into the program rather than linking it.
-[[ $depends_names == *" umockdev "* ]] || fail "Depends lacks umockdev: $depends"
+# The program needs no emulator. The demo runs the program of its own build, and preloads
+# umockdev's library into it rather than linking it.
+[[ $(depends_names "$deb") != *" umockdev "* ]] || fail "$package depends on umockdev"
+demo_depends=$(dpkg-deb --field "$demo_deb" Depends)
+[[ ", $demo_depends," == *", $package (= $version-1),"* ]] ||
+    fail "$demo_package does not depend on $package (= $version-1): $demo_depends"
+[[ $(depends_names "$demo_deb") == *" umockdev "* ]] ||
+    fail "$demo_package does not depend on umockdev: $demo_depends"
+
+# Debian's own checks: nothing at warning level or above.
+lintian --fail-on error,warning "$deb" "$demo_deb" >"$scratch/lintian.log" 2>&1 ||
+    { cat "$scratch/lintian.log" >&2; fail "lintian objects to the packages"; }
+! grep -E '^[EW]: ' "$scratch/lintian.log" || fail "lintian warns about the packages"
 
 # The udev rule tags the amplifier's hidraw node for the seat's user, grants nothing to
 # everyone else, and sorts before 71-seat.rules and 73-seat-late.rules, which act on the tag.
-rule_file=$(echo "$scratch"/extracted/usr/lib/udev/rules.d/*.rules)
+rule_file=$(echo "$scratch/extracted/$(basename "$deb")"/usr/lib/udev/rules.d/*.rules)
 rule=$(grep -Ev '^[[:space:]]*(#|$)' "$rule_file")
 for key in 'SUBSYSTEM=="hidraw"' 'ATTRS{idVendor}=="8d88"' 'ATTRS{idProduct}=="0066"' \
     'TAG+="uaccess"'; do
@@ -99,8 +134,8 @@ dpkg_root() {
     PATH="$PATH:/usr/sbin:/sbin" \
         dpkg --root="$root" --log=/dev/null --force-script-chrootless "${extra[@]}" "$@"
 }
-dpkg_root --install "$deb" >"$scratch/install.log" 2>&1 ||
-    { cat "$scratch/install.log" >&2; fail "dpkg could not install the package"; }
+dpkg_root --install "$deb" "$demo_deb" >"$scratch/install.log" 2>&1 ||
+    { cat "$scratch/install.log" >&2; fail "dpkg could not install the packages"; }
 
 # --- The installed demo, run by an ordinary user --------------------------------------------
 home=$scratch/home
@@ -146,10 +181,15 @@ demo_pid=
 [ "$status" -eq 0 ] || { cat "$scratch/demo.log" >&2; fail "quadron-demo ended with $status"; }
 
 # --- Removed by dpkg --------------------------------------------------------------------------
-dpkg_root --purge "$package" >"$scratch/purge.log" 2>&1 ||
-    { cat "$scratch/purge.log" >&2; fail "dpkg could not purge the package"; }
+dpkg_root --purge "$demo_package" "$package" >"$scratch/purge.log" 2>&1 ||
+    { cat "$scratch/purge.log" >&2; fail "dpkg could not purge the packages"; }
 left=$(find "$root" -mindepth 1 -not -path "$root/var" -not -path "$root/var/*")
 [ -z "$left" ] || fail "left behind: $left"
-status=$(dpkg-query --root="$root" --show --showformat='${Status}' "$package" 2>/dev/null || true)
-[[ -z $status || $status == *not-installed ]] || fail "dpkg still lists the package: $status"
-echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, installed, ran, purged"
+for p in "$package" "$demo_package"; do
+    status=$(dpkg-query --root="$root" --show --showformat='${Status}' "$p" 2>/dev/null || true)
+    [[ -z $status || $status == *not-installed ]] || fail "dpkg still lists $p: $status"
+done
+for d in "$deb" "$demo_deb"; do
+    echo "$(basename "$d"): $(stat -c %s "$d") bytes"
+done
+echo "lintian-clean, installed, the demo ran, purged"
