@@ -72,7 +72,7 @@ void PortalHotKeys::begin()
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         if (w->isError())
-            qCDebug(desktop_log) << "portal registry:" << w->error().message();
+            qCDebug(desktop_log, "portal registry: %s", qUtf8Printable(w->error().message()));
         create_session();
     });
 }
@@ -156,7 +156,8 @@ void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
         });
         if (all_listed) {
             step = Step::bound;
-            qCDebug(desktop_log) << "the desktop remembers the shortcuts" << listed;
+            qCDebug(desktop_log, "the desktop remembers the shortcuts %s",
+                    qUtf8Printable(listed.join(QLatin1Char(' '))));
         } else {
             bind();
         }
@@ -166,9 +167,10 @@ void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
         step = Step::bound;
         for (const PortalShortcut& shortcut :
              qdbus_cast<PortalShortcutList>(results.value(QStringLiteral("shortcuts"))))
-            qCDebug(desktop_log)
-                << shortcut.name
-                << shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+            qCDebug(
+                desktop_log, "%s: %s", qUtf8Printable(shortcut.name),
+                qUtf8Printable(
+                    shortcut.properties.value(QStringLiteral("trigger_description")).toString()));
         break;
     case Step::queued:
     case Step::bound:
@@ -212,8 +214,8 @@ void PortalHotKeys::fail(const QString& reason)
     if (!request_path.isEmpty())
         bus.disconnect(portal_service, request_path, request_interface, QStringLiteral("Response"),
                        this, response_slot());
-    qCWarning(desktop_log).noquote()
-        << "Global hot keys are not available:" << reason
-        << "- the desktop's keyboard settings can run \"quadron --volume-up\" and the other "
-           "action commands instead.";
+    qCWarning(desktop_log,
+              "Global hot keys are not available: %s - the desktop's keyboard settings can run "
+              "\"quadron --volume-up\" and the other action commands instead.",
+              qUtf8Printable(reason));
 }
