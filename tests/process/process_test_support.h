@@ -1,12 +1,58 @@
 #pragma once
 
-#include "process_pool.h"
 #include "x11_desktop.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+#include <vector>
+
+// The processes a test starts. Whatever still runs when the pool goes, a failed test's
+// leftovers included, is killed and reaped.
+class ProcessPool
+{
+public:
+    ProcessPool() = default;
+    ProcessPool(const ProcessPool&) = delete;
+    ProcessPool& operator=(const ProcessPool&) = delete;
+    ~ProcessPool();
+
+    // By default the output passes through to the test's own.
+    QProcess*
+    start(const QString& program, const QStringList& arguments = {},
+          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+          QProcess::ProcessChannelMode mode = QProcess::ForwardedChannels);
+
+private:
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+// A private copy of the program in a directory of its own: a separate instance identity and
+// its own config.ini beside it.
+class QuadronCopy
+{
+public:
+    QuadronCopy();
+
+    bool is_valid() const { return valid; }
+    QString executable() const { return executable_path; }
+    QString config_path() const { return dir.filePath(QStringLiteral("config.ini")); }
+    // Lets other users run the copy.
+    bool open_to_others() const;
+    // Processes now running this copy, found through /proc.
+    int running_processes() const;
+
+private:
+    QTemporaryDir dir;
+    QString executable_path;
+    bool valid = false;
+};
 
 namespace process_test {
 

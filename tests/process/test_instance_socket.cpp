@@ -1,9 +1,7 @@
 // The running copy's instance socket is its door to the world: only the same user gets
 // through, and nothing a client sends can make it show its window but the message itself.
 #include "instance_guard.h"
-#include "process_pool.h"
 #include "process_test_support.h"
-#include "quadron_copy.h"
 #include "x11_desktop.h"
 
 #include <QDir>

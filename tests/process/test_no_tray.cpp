@@ -1,8 +1,6 @@
 // A desktop without a notification area: the window has to show itself, and closing it
 // ends the program, since nothing else could bring it back.
-#include "process_pool.h"
 #include "process_test_support.h"
-#include "quadron_copy.h"
 #include "x11_desktop.h"
 
 #include <QElapsedTimer>

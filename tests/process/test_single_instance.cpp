@@ -1,7 +1,5 @@
 // One running copy per executable path: later starts relay to it and end.
-#include "process_pool.h"
 #include "process_test_support.h"
-#include "quadron_copy.h"
 #include "x11_desktop.h"
 
 #include <QDir>
