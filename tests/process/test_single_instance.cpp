@@ -87,12 +87,12 @@ private Q_SLOTS:
     // the user's cache directory; with none at all the program says so and ends.
     void lock_and_socket_stay_private_data()
     {
-        QTest::addColumn<QString>("runtime"); // chmod mode of XDG_RUNTIME_DIR, "unset", "nobody's"
+        QTest::addColumn<QString>("runtime"); // what makes XDG_RUNTIME_DIR "run"; none: unset
         QTest::addColumn<bool>("home");
-        QTest::newRow("no runtime directory") << QStringLiteral("unset") << true;
-        QTest::newRow("runtime directory open to all") << QStringLiteral("1777") << true;
-        QTest::newRow("another user's runtime directory") << QStringLiteral("nobody's") << true;
-        QTest::newRow("no private directory at all") << QStringLiteral("unset") << false;
+        QTest::newRow("no runtime directory") << QString() << true;
+        QTest::newRow("runtime directory open to all") << QStringLiteral("chmod 1777 run") << true;
+        QTest::newRow("another user's") << QStringLiteral("chown nobody run") << true;
+        QTest::newRow("no private directory at all") << QString() << false;
     }
     void lock_and_socket_stay_private()
     {
@@ -100,38 +100,30 @@ private Q_SLOTS:
         QFETCH(bool, home);
         QuadronCopy copy;
         QTemporaryDir scratch;
-        QVERIFY(copy.is_valid() && scratch.isValid());
-        const QString run = scratch.filePath(QStringLiteral("run"));
-        const QString cache = scratch.filePath(QStringLiteral("home/.cache/brenvik-quadron"));
-        QVERIFY(QDir().mkpath(run) && QDir().mkpath(scratch.filePath(QStringLiteral("home"))));
+        // A lock file another user could leave at the name a copy would otherwise use.
+        QCOMPARE(QProcess::execute(QStringLiteral("sh"),
+                                   {QStringLiteral("-ec"),
+                                    QStringLiteral("cd \"$0\"; mkdir run home; "
+                                                   "touch run/quadron-planted.lock; ") +
+                                        runtime,
+                                    scratch.path()}),
+                 0);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("XDG_CACHE_HOME"));
         environment.insert(QStringLiteral("HOME"), home ? scratch.filePath(QStringLiteral("home"))
                                                         : QStringLiteral("/proc/none"));
-        if (runtime == QStringLiteral("unset")) {
-            environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-        } else {
-            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
-            if (runtime == QStringLiteral("nobody's"))
-                QCOMPARE(
-                    QProcess::execute(QStringLiteral("chown"), {QStringLiteral("nobody"), run}), 0);
-            else
-                QCOMPARE(QProcess::execute(QStringLiteral("chmod"), {runtime, run}), 0);
-            // What another user could leave at the name a copy would otherwise use.
-            QFile planted(run + QStringLiteral("/quadron-planted.lock"));
-            QVERIFY(planted.open(QIODevice::WriteOnly));
-        }
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                           runtime.isEmpty() ? QString() : scratch.filePath(QStringLiteral("run")));
         ProcessPool pool;
         if (!home) {
             QProcess* refused =
                 pool.start(copy.executable(), {}, environment, QProcess::SeparateChannels);
-            QTRY_VERIFY_WITH_TIMEOUT(
-                !desktop.shown_windows(QStringLiteral("Brenvik Quadron"), refused->processId())
-                     .isEmpty(),
-                start_up_ms);
-            for (quint32 box :
-                 desktop.shown_windows(QStringLiteral("Brenvik Quadron"), refused->processId()))
-                desktop.close_window(box);
+            const auto box = [&] {
+                return desktop.shown_windows(QStringLiteral("Brenvik Quadron"),
+                                             refused->processId());
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(!box().isEmpty(), start_up_ms);
+            desktop.close_window(box().constFirst());
             QVERIFY(refused->waitForFinished(5000));
             QCOMPARE(refused->exitCode(), 73);
             QCOMPARE(refused->readAllStandardError().count("quadron: No private directory"), 1);
@@ -140,11 +132,10 @@ private Q_SLOTS:
         QProcess* first = start_in_tray(pool, desktop, copy.executable(), {}, environment);
         QVERIFY(first);
         QVERIFY(relays(pool, desktop, first->processId(), copy.executable(), {}, environment));
-        QCOMPARE(QFileInfo(cache).permissions() &
-                     (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup |
-                      QFile::WriteGroup | QFile::ExeGroup),
+        const QDir cache(scratch.filePath(QStringLiteral("home/.cache/brenvik-quadron")));
+        QCOMPARE(QFileInfo(cache.path()).permissions() & ~QFile::Permissions(0x7700),
                  QFileDevice::Permissions());
-        QCOMPARE(QDir(cache).entryList({QStringLiteral("*.lock")}, QDir::Files).size(), 1);
+        QCOMPARE(cache.entryList({QStringLiteral("*.lock")}, QDir::Files).size(), 1);
     }
 
     void copy_at_another_path_is_separate()
