@@ -93,6 +93,9 @@ void AmplifierLink::check_hid_device()
             report_open_failure();
         else if (!was_open && update_timer)
             update_timer->start(0); // a new amplifier is identified at once
+        // The hot keys act on an open amplifier from now on, though its identification may
+        // take a while.
+        report_state();
     }
     if (reconnect_timer)
         reconnect_timer->start(reconnect_interval_ms);

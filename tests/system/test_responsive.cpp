@@ -75,11 +75,18 @@ private Q_SLOTS:
         QVERIFY(relay.state() == QProcess::NotRunning || relay.waitForFinished(3000));
         QCOMPARE(relay.exitCode(), 0);
 
-        // A hot key reaches the amplifier with the next write after it.
+        // A hot key changes what the running copy holds at once; the amplifier gets it with the
+        // next write after it.
+        const auto volume = [&] {
+            const QString status = run.run_program({QStringLiteral("--status")}).out;
+            return status.section(QStringLiteral("volume_db: "), 1).section(u'\n', 0, 0).toInt();
+        };
+        const int shown = volume();
+        const std::size_t writes = run.count_of(56);
+        const int before = run.last_byte(EmulatedRun::volume_offset);
+        QVERIFY(xdotool(QStringLiteral("key ctrl+alt+c")));
+        QVERIFY(run.wait_for([&] { return volume() == shown - 1; }, 1000 * slower));
         if (stalled_on == 56) {
-            const std::size_t writes = run.count_of(56);
-            const int before = run.last_byte(EmulatedRun::volume_offset);
-            QVERIFY(xdotool(QStringLiteral("key ctrl+alt+c")));
             QVERIFY(run.wait_for([&] { return run.count_of(56) > writes + 1; }, 10000 * slower));
             QCOMPARE(run.last_byte(EmulatedRun::volume_offset), before + 1);
         }
