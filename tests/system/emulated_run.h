@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -172,8 +173,15 @@ public:
             codes.push_back(report.command);
         return codes;
     }
+    std::size_t count_of(int command) const
+    {
+        const auto codes = commands();
+        return std::size_t(std::count(codes.begin(), codes.end(), command));
+    }
 
-    bool wait_for(const std::function<bool()>& condition, int timeout_ms = 10000) const
+    // Sanitizer builds run several times slower: the default wait scales with them.
+    bool wait_for(const std::function<bool()>& condition,
+                  int timeout_ms = 10000 * QUADRON_TIME_FACTOR) const
     {
         QDeadlineTimer deadline(timeout_ms);
         while (!condition()) {
@@ -184,17 +192,9 @@ public:
         return true;
     }
 
-    bool wait_for_writes(std::size_t count, int timeout_ms = 10000) const
+    bool wait_for_writes(std::size_t count, int timeout_ms = 10000 * QUADRON_TIME_FACTOR) const
     {
         return wait_for([&] { return count_of(56) >= count; }, timeout_ms);
-    }
-
-    std::size_t count_of(int command) const
-    {
-        std::size_t n = 0;
-        for (int code : commands())
-            n += code == command;
-        return n;
     }
 
     // Closes the error box the program shows (its only top-level window titled with the

@@ -10,13 +10,6 @@ namespace {
 const QString stored_image = QStringLiteral("1A2B 0C0D 11FF 4224 1E93 2085 22C4 2508 2C39 30AA "
                                             "40A4 41A5 42B0 43B1 5011 5190 6022 7033 0105");
 
-QByteArray image_bytes()
-{
-    QString hex = stored_image;
-    hex.remove(QLatin1Char(' '));
-    return QByteArray::fromHex(hex.toLatin1());
-}
-
 } // namespace
 
 class TestAmplifierLink : public QObject
@@ -35,7 +28,7 @@ private Q_SLOTS:
         QCOMPARE(traffic[1].command, 55);
         for (std::size_t i = 2; i < traffic.size(); ++i) {
             QCOMPARE(traffic[i].command, 56);
-            QCOMPARE(traffic[i].payload.left(38), image_bytes());
+            QCOMPARE(traffic[i].payload.left(38), QByteArray::fromHex(stored_image.toLatin1()));
         }
         // About ten writes a second.
         const qint64 span = traffic.back().ms - traffic[2].ms;

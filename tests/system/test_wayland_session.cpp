@@ -11,7 +11,6 @@ namespace {
 
 // The program shows its window by itself when no tray has come up 3 s after start.
 constexpr int tray_grace_ms = 3000;
-constexpr int start_up_ms = 10000 * QUADRON_TIME_FACTOR;
 // A change reaches the amplifier within a cycle of about 100 ms.
 constexpr int change_ms = 1000 * QUADRON_TIME_FACTOR;
 
@@ -110,11 +109,6 @@ class TestWaylandSession : public QObject
     HeadlessWeston weston;
     StandInPortal portal;
 
-    bool wait_for(const std::function<bool()>& condition, int timeout_ms = start_up_ms)
-    {
-        return QTest::qWaitFor(condition, timeout_ms);
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -138,7 +132,7 @@ private Q_SLOTS:
         clock.start();
         run.start();
 
-        QVERIFY(wait_for([&] { return portal.bindings == 1; }));
+        QVERIFY(run.wait_for([&] { return portal.bindings == 1; }));
         QCOMPARE(portal.registered_app_id, QStringLiteral("brenvik-quadron"));
         QStringList bound;
         for (const PortalShortcut& s : std::as_const(portal.bound)) {
@@ -151,7 +145,7 @@ private Q_SLOTS:
                                      QStringLiteral("subwoofer-up CTRL+ALT+w"),
                                      QStringLiteral("subwoofer-down CTRL+ALT+s")}));
 
-        QVERIFY(wait_for([&] { return run.count_of(56) >= 3; }));
+        QVERIFY(run.wait_for([&] { return run.count_of(56) >= 3; }));
         struct Press
         {
             const char* shortcut;
@@ -165,17 +159,17 @@ private Q_SLOTS:
         for (const Press& press : presses) {
             portal.activate(QLatin1String(press.shortcut));
             QVERIFY2(
-                wait_for([&] { return run.last_byte(press.offset) == press.value; }, change_ms),
+                run.wait_for([&] { return run.last_byte(press.offset) == press.value; }, change_ms),
                 press.shortcut);
         }
 
-        QVERIFY(wait_for([&] { return portal.tray_items.size() == 1; }));
-        QVERIFY(wait_for(
+        QVERIFY(run.wait_for([&] { return portal.tray_items.size() == 1; }));
+        QVERIFY(run.wait_for(
             [&] { return clock.elapsed() > tray_grace_ms + 500 || weston.window_shown(mark); },
             tray_grace_ms + 1000));
         QVERIFY(!weston.window_shown(mark));
         portal.click_tray_icon();
-        QVERIFY(wait_for([&] { return weston.window_shown(mark); }));
+        QVERIFY(run.wait_for([&] { return weston.window_shown(mark); }));
         QVERIFY(ends_in_order(run));
     }
 
@@ -191,12 +185,12 @@ private Q_SLOTS:
         clock.start();
         run.start();
 
-        QVERIFY(wait_for([&] { return portal.lists == 1 && run.count_of(56) >= 3; }));
+        QVERIFY(run.wait_for([&] { return portal.lists == 1 && run.count_of(56) >= 3; }));
         portal.activate(QStringLiteral("volume-down"));
-        QVERIFY(
-            wait_for([&] { return run.last_byte(EmulatedRun::volume_offset) == 0x25; }, change_ms));
+        QVERIFY(run.wait_for([&] { return run.last_byte(EmulatedRun::volume_offset) == 0x25; },
+                             change_ms));
 
-        QVERIFY(wait_for([&] { return weston.window_shown(mark); }));
+        QVERIFY(run.wait_for([&] { return weston.window_shown(mark); }));
         QVERIFY2(clock.elapsed() >= tray_grace_ms - 500,
                  qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(portal.bindings, 0);
@@ -210,7 +204,7 @@ private Q_SLOTS:
         portal.sessions = 0;
         EmulatedRun run(image);
         run.start();
-        QVERIFY(wait_for([&] { return portal.sessions == 1 && run.count_of(56) >= 3; }));
+        QVERIFY(run.wait_for([&] { return portal.sessions == 1 && run.count_of(56) >= 3; }));
         const std::size_t writes = run.count_of(56);
         QTest::qWait(1000);
         QCOMPARE(portal.sessions, 1);
