@@ -1,7 +1,5 @@
-// The main window: its controls wired to the right registers, both ways (a control's change
-// reaches the amplifier in its own register and nowhere else, and a register read from the
-// amplifier shows in its own control, whether the form existed at the read or was built
-// later, so a slot or a read-back wired to a neighbour fails a row), and its life in the tray.
+// The main window: each control wired to its own register both ways (a slot or a read-back
+// wired to a neighbour fails a row), and its life in the tray.
 #include "window_rig.h"
 
 #include <QAction>
@@ -201,7 +199,6 @@ private Q_SLOTS:
         row("second code 6", value_of(REG_SEC_SOURCE), 0x06, "sec_input_mute_radioButton", 1);
         row("rear speakers", value_of(REG_SEC_SOURCE), 0x80, "rear_speaker_source_comboBox", 1);
         row("soft mute on", value_of(REG_SOFT_MUTE), 0x02, "soft_mute_checkBox", 1);
-        row("soft mute off", value_of(REG_SOFT_MUTE), 0x03, "soft_mute_checkBox", 0);
         row("hard mute", flags_offset, 0x01, "hard_mute_checkBox", 1);
         row("delay", delay_offset, 200, "acc_on_delay_spinBox", 200);
     }

@@ -36,9 +36,8 @@ private Q_SLOTS:
         }
     }
 
-    // A held amplifier costs a presence probe, not an enumeration. One that is gone, found by
-    // the probe or by a failed exchange, is a disconnect: nothing more is sent to it, and the
-    // next connection is identified anew.
+    // A held amplifier costs a presence probe, not an enumeration; one that is gone (probe or
+    // failed exchange) is closed, and the next connection is identified anew.
     void holding_and_losing_the_amplifier()
     {
         Rig rig;
@@ -91,9 +90,8 @@ private Q_SLOTS:
     }
 
     // A reply counts with the command's echo and its full length only; a wrong echo leaves
-    // the caller's buffer alone, a late reply is never taken for the next one, and reports the
-    // amplifier sends unasked are passed over up to a bound. None of it is a disconnect. (A
-    // failed write on an amplifier still plugged in is the process tests'.)
+    // the caller's buffer alone, a late reply is never taken for the next one, and unasked
+    // reports are passed over up to a bound. None of it is a disconnect.
     void reply_rules()
     {
         Rig rig;

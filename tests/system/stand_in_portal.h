@@ -12,11 +12,9 @@
 #include <QProcess>
 #include <QStringList>
 
-// A private bus that the programs started from here take for their session bus, with this
-// process on it as the desktop portal's global shortcuts and, when asked, as a tray host
-// (a StatusNotifierWatcher). It answers as a desktop would whose user accepts every binding,
-// remembers what was bound, and sends activations to the session's owner alone. It runs on
-// this thread: wait with QTest::qWaitFor, which lets it answer.
+// The desktop portal's global shortcuts and, when asked, a tray host (StatusNotifierWatcher) on
+// a private session bus, as a desktop whose user accepts every binding: it remembers what was
+// bound and sends activations to the session's owner alone. It answers while the test waits.
 class StandInPortal : public QDBusVirtualObject
 {
 public:

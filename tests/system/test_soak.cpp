@@ -1,8 +1,7 @@
-// A long run against an unreliable amplifier: unplugged and plugged back, replies that go
-// silent or come back with a wrong echo at random moments, the machine sleeping and waking.
-// Whatever happens, the amplifier only ever receives the image it reported itself, never
-// before it reported it on that connection, and the program ends in order (without leaks in
-// the sanitizer build). QUADRON_SOAK_CYCLES sets the length (default 12).
+// A long run against an unreliable amplifier (unplugs, silent reads, wrong echoes, sleep, at
+// random): the amplifier only ever receives the image it reported, never before it reported
+// it on that connection, and the program ends in order (without leaks in the sanitizer
+// build). QUADRON_SOAK_CYCLES sets the length (default 12).
 #include "emulated_run.h"
 
 #include "stand_in_logind.h"
