@@ -80,6 +80,13 @@ void AmplifierLink::stop_timers()
     device.close_device();
 }
 
+// While udev tells when hidraw nodes come and go, a link with no amplifier has nothing to do
+// between its events: neither timer runs, and the program costs no more than an idle one.
+bool AmplifierLink::idle_without_amplifier() const
+{
+    return !device.is_open && watcher && watcher->is_active();
+}
+
 // A held amplifier costs a presence probe. Without one, the interfaces are listed only when
 // udev says the hidraw nodes changed; with no udev events to go by, at every check.
 void AmplifierLink::check_hid_device()
@@ -97,7 +104,7 @@ void AmplifierLink::check_hid_device()
         // take a while.
         report_state();
     }
-    if (reconnect_timer)
+    if (reconnect_timer && !idle_without_amplifier())
         reconnect_timer->start(reconnect_interval_ms);
 }
 
@@ -185,7 +192,7 @@ void AmplifierLink::form_update()
         break;
     }
     report_state();
-    if (update_timer)
+    if (update_timer && !idle_without_amplifier())
         update_timer->start(update_interval_ms);
 }
 
@@ -238,4 +245,5 @@ void AmplifierLink::resume()
 {
     polling_enabled = true;
     rescan_pending = true;
+    check_hid_device();
 }

@@ -71,6 +71,7 @@ private:
     void start_timers();
     void stop_timers();
     void devices_changed();
+    bool idle_without_amplifier() const;
     void write_newest();
     void report_state();
     void report_problem(LinkProblem problem, const QString& detail = {});
