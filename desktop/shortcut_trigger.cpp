@@ -28,7 +28,7 @@ QString shortcut_trigger(quint32 modifiers, quint32 virtual_key)
     if (keysym == XKB_KEY_NoSymbol || xkb_keysym_get_name(keysym, name.data(), name.size()) <= 0)
         return {};
     // As under X11: a text key is never asked for without Ctrl, Alt or Win.
-    if (modifiers == 0 && VirtualKeyMap::types_text(virtual_key))
+    if (VirtualKeyMap::types_text(modifiers, virtual_key))
         return {};
     QStringList parts;
     for (const ModifierName& modifier : modifier_names) {

@@ -101,8 +101,11 @@ const std::pair<quint32, quint32> text_key_ranges[] = {
 
 } // namespace
 
-bool VirtualKeyMap::types_text(quint32 virtual_key)
+bool VirtualKeyMap::types_text(quint32 modifiers, quint32 virtual_key)
 {
+    constexpr quint32 shift = 4;
+    if ((modifiers & ~shift) != 0)
+        return false;
     for (const auto& [first, last] : text_key_ranges) {
         if (virtual_key >= first && virtual_key <= last)
             return true;

@@ -17,9 +17,10 @@ public:
     // when other bits are set.
     static std::optional<quint16> x_modifiers(quint32 modifiers);
 
-    // Whether the key types text (a letter, a digit, punctuation, space, Return, Tab,
-    // BackSpace): such a key is never taken from every program without Ctrl, Alt or Win.
-    static bool types_text(quint32 virtual_key);
+    // Whether the combination types text: a letter, a digit, punctuation, space, Return, Tab
+    // or BackSpace without Ctrl, Alt or Win (Shift alone still types a capital or a sign).
+    // Such a combination is never taken from every program.
+    static bool types_text(quint32 modifiers, quint32 virtual_key);
     // The combination as a user reads it, e.g. "Ctrl+Alt+B".
     static QString describe(quint32 modifiers, quint32 virtual_key);
 };

@@ -127,7 +127,7 @@ bool X11HotKeys::register_hot_key(int id, quint32 modifiers, quint32 virtual_key
     }
     // Without Ctrl, Alt or Win a text key would be taken from every program, as a typo in
     // the settings file easily does.
-    if (modifiers == 0 && VirtualKeyMap::types_text(virtual_key)) {
+    if (VirtualKeyMap::types_text(modifiers, virtual_key)) {
         qCWarning(desktop_log, "hot key %s is not taken: it types text", qUtf8Printable(name));
         return false;
     }

@@ -12,8 +12,8 @@ class TestShortcutTrigger : public QObject
 private Q_SLOTS:
     // Every stored combination the program can grab under X11 has a trigger that names the
     // same keysym, in the characters the shortcut notation allows, after the modifiers it was
-    // given; a modifier bit with no meaning, a key without a keysym or a text key alone has
-    // none. The keysyms themselves are the X11 press test's: it presses them.
+    // given; a modifier bit with no meaning, a key without a keysym or a text key alone or with
+    // only Shift has none. The keysyms themselves are the X11 press test's: it presses them.
     void every_stored_hot_key()
     {
         const QRegularExpression notation(
@@ -23,7 +23,7 @@ private Q_SLOTS:
             for (quint32 modifiers = 0; modifiers < 32; ++modifiers) {
                 const QString trigger = shortcut_trigger(modifiers, key);
                 QCOMPARE(trigger.isEmpty(), keysym == 0 || modifiers > 15 ||
-                                                (modifiers == 0 && VirtualKeyMap::types_text(key)));
+                                                VirtualKeyMap::types_text(modifiers, key));
                 if (trigger.isEmpty())
                     continue;
                 const QRegularExpressionMatch match = notation.match(trigger);
@@ -39,6 +39,8 @@ private Q_SLOTS:
         }
         QCOMPARE(shortcut_trigger(3, 0x42), QStringLiteral("CTRL+ALT+b")); // the default
         QCOMPARE(shortcut_trigger(8, 0x0D), QStringLiteral("LOGO+Return"));
+        QCOMPARE(shortcut_trigger(4, 0x41), QString()); // Shift+A types "A"
+        QCOMPARE(shortcut_trigger(4, 0x78), QStringLiteral("SHIFT+F9"));
     }
 };
 
