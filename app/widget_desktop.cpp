@@ -51,10 +51,13 @@ void Widget::on_autoload_checkBox_toggled(bool checked)
 }
 
 // The choice is saved at once: a program that is killed, or a machine that loses power, does
-// not forget it.
+// not forget it. One the desktop could not carry out is not kept: the box goes back to what
+// holds (the reason is in the log).
 void Widget::set_autostart(bool on)
 {
-    AutostartEntry::set_enabled(on, executable_path, autostart_file_name);
-    autoload_enabled = on;
-    save_settings();
+    if (AutostartEntry::set_enabled(on, executable_path, autostart_file_name)) {
+        autoload_enabled = on;
+        save_settings();
+    }
+    show_state();
 }

@@ -354,7 +354,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!rig.window->isMinimized());
     }
 
-    void loading_the_settings_does_not_touch_autostart()
+    void autostart_follows_the_users_clicks_only()
     {
         QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
@@ -381,6 +381,15 @@ private Q_SLOTS:
         box->setChecked(true);
         QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("autoload")).toString(),
                  QStringLiteral("true"));
+
+        // A choice the desktop cannot carry out is neither shown nor saved as made.
+        box->setChecked(false);
+        QVERIFY(QDir(config.path()).rmdir(QStringLiteral("autostart")));
+        QVERIFY(QFile(autostart.path()).open(QIODevice::WriteOnly)); // a file in the way
+        box->setChecked(true);
+        QVERIFY(!box->isChecked());
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("autoload")).toString(),
+                 QStringLiteral("false"));
     }
 
     void the_lamp_says_why_it_is_red_data()
