@@ -82,16 +82,18 @@ void AmplifierLink::stop_timers()
 
 // While udev tells when hidraw nodes come and go, a link with no amplifier has nothing to do
 // between its events: neither timer runs, and the program costs no more than an idle one.
+// One that is there but cannot be opened is looked at again on the timer: access granted to
+// the session (a seat switch, say) comes with no udev event.
 bool AmplifierLink::idle_without_amplifier() const
 {
-    return !device.is_open && watcher && watcher->is_active();
+    return !device.is_open && !device.open_failure().found && watcher && watcher->is_active();
 }
 
 // A held amplifier costs a presence probe. Without one, the interfaces are listed only when
 // udev says the hidraw nodes changed; with no udev events to go by, at every check.
 void AmplifierLink::check_hid_device()
 {
-    const bool look = device.is_open || rescan_pending || !watcher || !watcher->is_active();
+    const bool look = rescan_pending || !idle_without_amplifier();
     if (polling_enabled && !halted && look) {
         const bool was_open = device.is_open;
         rescan_pending = false;

@@ -130,6 +130,17 @@ private Q_SLOTS:
                      10000),
                  qPrintable(status));
         QVERIFY(status.startsWith(QStringLiteral("connected: no\n")));
+
+        // Access granted without a udev event (as a seat switch grants it): the link notices.
+        if (as_nobody) {
+            run.write_control(QStringLiteral("node_mode=0666"));
+            QVERIFY(run.wait_for(
+                [&] {
+                    return run.run_program({QStringLiteral("--status")})
+                        .out.startsWith(QStringLiteral("connected: yes\n"));
+                },
+                5000));
+        }
     }
 };
 
