@@ -26,13 +26,20 @@ constexpr LevelChannel faders[] = {LevelChannel::FL, LevelChannel::FR, LevelChan
 } // namespace
 
 // A control's change reaches the image only when the user (or a hot key) made it; while the
-// program itself sets the controls it is already what the state holds.
+// program itself sets the controls it is already what the state holds. A hot key that moves
+// several levels is one edit: shown once, and handed to the link whole.
 template <typename Edit> void AmplifierState::edit(Edit change)
 {
     if (updating_controls)
         return;
+    if (editing) {
+        change();
+        return;
+    }
+    editing = true;
     const RegisterImage::Bytes before = registers.bytes();
     change();
+    editing = false;
     publish(before);
 }
 
@@ -220,24 +227,26 @@ void AmplifierState::set_link_problem(LinkProblem problem, const QString& detail
 
 void AmplifierState::on_hot_key(int id)
 {
-    if (link == LinkState::closed || updating_controls)
+    if (link == LinkState::closed)
         return;
-    switch (id) {
-    case HOTKEY_VOLUME_UP:
-        step_volume(+1);
-        break;
-    case HOTKEY_VOLUME_DOWN:
-        step_volume(-1);
-        break;
-    case HOTKEY_SUB_UP:
-        step_subwoofer(+1);
-        break;
-    case HOTKEY_SUB_DOWN:
-        step_subwoofer(-1);
-        break;
-    default:
-        break;
-    }
+    edit([&] {
+        switch (id) {
+        case HOTKEY_VOLUME_UP:
+            step_volume(+1);
+            break;
+        case HOTKEY_VOLUME_DOWN:
+            step_volume(-1);
+            break;
+        case HOTKEY_SUB_UP:
+            step_subwoofer(+1);
+            break;
+        case HOTKEY_SUB_DOWN:
+            step_subwoofer(-1);
+            break;
+        default:
+            break;
+        }
+    });
 }
 
 // As a slider does: the value stays within the range, and one at its end does not move.

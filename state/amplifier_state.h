@@ -123,4 +123,5 @@ private:
     int variant = 0;
     quint64 generation = 0;
     bool updating_controls = false;
+    bool editing = false; // inside an edit: the outermost one publishes
 };
