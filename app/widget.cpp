@@ -255,6 +255,9 @@ void Widget::end_with_error(const char* informative_text, int exit_code)
 {
     if (quit_requested)
         return;
+    // Nothing more is said to an amplifier that cannot be used, nor is it looked for again
+    // while the box waits.
+    link->halt();
     QMessageBox box;
     box.setText(tr("Ошибка!"));
     box.setInformativeText(tr(informative_text));
@@ -263,6 +266,5 @@ void Widget::end_with_error(const char* informative_text, int exit_code)
     box.exec();
     if (quit_requested)
         return; // "Выход" while the box was up ends the program as usual
-    link->halt();
     QCoreApplication::exit(exit_code);
 }
