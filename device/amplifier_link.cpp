@@ -240,6 +240,7 @@ void AmplifierLink::suspend()
 {
     polling_enabled = false;
     device.close_device();
+    report_state();
     Q_EMIT suspended();
 }
 
