@@ -73,7 +73,7 @@ InstanceGuard::InstanceGuard(const QString& executable_path, const QString& inst
     const std::optional<QString> directory = private_directory(&d->problem);
     if (!directory)
         return;
-    d->base = identity_path(executable_path, instance_name);
+    d->base = identity_in(*directory, executable_path, instance_name);
     d->lock.emplace(d->base + QStringLiteral(".lock"));
     // A running copy keeps its lock for as long as it lives, however old the file gets.
     d->lock->setStaleLockTime(0);
@@ -119,13 +119,17 @@ std::optional<QString> InstanceGuard::private_directory(QString* why_not)
 QString InstanceGuard::identity_path(const QString& executable_path, const QString& instance_name)
 {
     const std::optional<QString> directory = private_directory();
-    if (!directory)
-        return {};
+    return directory ? identity_in(*directory, executable_path, instance_name) : QString();
+}
+
+QString InstanceGuard::identity_in(const QString& directory, const QString& executable_path,
+                                   const QString& instance_name)
+{
     const QByteArray key = executable_path.toUtf8() + '\0' + QByteArray::number(::getuid()) + '\0' +
                            instance_name.toUtf8();
     const QByteArray digest =
         QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24);
-    return *directory + QStringLiteral("/quadron-") + QString::fromLatin1(digest);
+    return directory + QStringLiteral("/quadron-") + QString::fromLatin1(digest);
 }
 
 void InstanceGuard::set_responder(Responder responder)

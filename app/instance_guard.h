@@ -44,6 +44,9 @@ public:
     static std::optional<QString> private_directory(QString* why_not = nullptr);
 
 private:
+    static QString identity_in(const QString& directory, const QString& executable_path,
+                               const QString& instance_name);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -111,6 +111,7 @@ int main(int argc, char* argv[])
         QObject::connect(&termination, &TerminationSignals::termination_requested, &window,
                          &Widget::request_exit);
         result = QApplication::exec();
+        instance.set_responder({}); // the window goes before the guard
     }
     return result;
 }
