@@ -136,7 +136,7 @@ private Q_SLOTS:
         const std::pair<quint32, quint32> refused[] = {
             {3, 0},    {3, 0x07}, {3, 0xFFFFFFFF}, {3 | 0x4000, 0x42}, {16, 0x42},
             {0, 0x42}, {0, 0x35}, {0, 0x20},       {0, 0x0D},          {0, 0x09},
-            {0, 0x08}, {0, 0xBA}, {0, 0x61}, {4, 0x41}, {4, 0x20}};
+            {0, 0x08}, {0, 0xBA}, {0, 0x61},       {4, 0x41},          {4, 0x20}};
         for (const auto& [modifiers, key] : refused)
             QVERIFY2(!hot_keys.register_hot_key(101, modifiers, key),
                      qPrintable(QStringLiteral("%1 %2").arg(modifiers).arg(key)));
