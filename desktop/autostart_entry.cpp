@@ -91,12 +91,13 @@ void AutostartEntry::refresh(const QString& executable_path, const QString& file
         }
         return QString();
     };
-    for (const QLatin1String key : {QLatin1String("Exec="), QLatin1String("TryExec=")}) {
-        if (line_of(text, key) != line_of(wanted, key)) {
-            set_enabled(true, executable_path, file_name);
-            return;
-        }
-    }
+    // Arguments the user added after the executable are theirs to keep.
+    const QString exec = line_of(text, QLatin1String("Exec=")),
+                  wanted_exec = line_of(wanted, QLatin1String("Exec="));
+    const bool exec_names_this = exec == wanted_exec || exec.startsWith(wanted_exec + u' ');
+    if (!exec_names_this ||
+        line_of(text, QLatin1String("TryExec=")) != line_of(wanted, QLatin1String("TryExec=")))
+        set_enabled(true, executable_path, file_name);
 }
 
 QString AutostartEntry::entry_text(const QString& executable_path)

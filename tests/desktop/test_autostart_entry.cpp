@@ -90,8 +90,9 @@ private Q_SLOTS:
         QCOMPARE(try_exec, executable);
     }
 
-    // An entry that starts another executable is written anew; turning it off twice is no
-    // error, and a missing entry or directory stays missing.
+    // An entry that starts another executable is written anew, one whose arguments the user
+    // added is kept; turning it off twice is no error, and a missing entry or directory stays
+    // missing.
     void refreshed_and_removed()
     {
         const QString autostart = QFileInfo(entry).path();
@@ -99,6 +100,17 @@ private Q_SLOTS:
         QVERIFY(AutostartEntry::set_enabled(true, QStringLiteral("/usr/bin/quadron"), name));
         AutostartEntry::refresh(moved, name);
         QCOMPARE(exec_arguments(entry), QStringList{moved});
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray exec = "\nExec=\"" + moved.toUtf8() + '"';
+        const QByteArray edited = file.readAll().replace(exec, QByteArray(exec + " -name car"));
+        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(edited);
+        file.close();
+        AutostartEntry::refresh(moved, name);
+        QCOMPARE(exec_arguments(entry),
+                 (QStringList{moved, QStringLiteral("-name"), QStringLiteral("car")}));
         QVERIFY(AutostartEntry::set_enabled(false, moved, name));
         QVERIFY(AutostartEntry::set_enabled(false, moved, name));
         AutostartEntry::refresh(moved, name);
