@@ -100,17 +100,10 @@ private Q_SLOTS:
         QVERIFY(AutostartEntry::set_enabled(true, QStringLiteral("/usr/bin/quadron"), name));
         AutostartEntry::refresh(moved, name);
         QCOMPARE(exec_arguments(entry), QStringList{moved});
-        QFile file(entry);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray exec = "\nExec=\"" + moved.toUtf8() + '"';
-        const QByteArray edited = file.readAll().replace(exec, QByteArray(exec + " -name car"));
-        file.close();
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(edited);
-        file.close();
+        const QStringList sed{QStringLiteral("-i"), QStringLiteral("s/^Exec=.*/& -car/"), entry};
+        QCOMPARE(QProcess::execute(QStringLiteral("sed"), sed), 0); // the user's own argument
         AutostartEntry::refresh(moved, name);
-        QCOMPARE(exec_arguments(entry),
-                 (QStringList{moved, QStringLiteral("-name"), QStringLiteral("car")}));
+        QCOMPARE(exec_arguments(entry), (QStringList{moved, QStringLiteral("-car")}));
         QVERIFY(AutostartEntry::set_enabled(false, moved, name));
         QVERIFY(AutostartEntry::set_enabled(false, moved, name));
         AutostartEntry::refresh(moved, name);

@@ -127,9 +127,8 @@ private Q_SLOTS:
     }
 
     // Key code 0 would be "any key" to the server: a refused key must leave every other
-    // Ctrl+Alt combination free for other programs. A text key without modifiers (a typo in
-    // the settings file reads as 0), or with Shift alone, is never taken from every program
-    // either.
+    // Ctrl+Alt combination free for other programs. A text key alone (a typo in the settings
+    // file reads as 0) or with Shift alone is never taken from every program either.
     void refused_keys_grab_nothing()
     {
         X11HotKeys hot_keys;
