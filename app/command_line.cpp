@@ -1,22 +1,37 @@
 #include "command_line.h"
 
+#include "amp_actions.h"
+#include "amp_settings.h"
+
 #include <QCommandLineParser>
 
 namespace {
 
-// Action options, each with what it does; also the messages sent to the running copy.
-const struct
+// Options handed to the running copy, each with what it does; also its messages' first word.
+struct Action
 {
     const char* name;
     const char* description;
-} actions[] = {
-    {"volume-up", "Raise the volume (or the faders), as the volume-up hot key does."},
-    {"volume-down", "Lower the volume (or the faders), as the volume-down hot key does."},
-    {"subwoofer-up", "Raise the subwoofer level, as its hot key does."},
-    {"subwoofer-down", "Lower the subwoofer level, as its hot key does."},
+};
+const Action copy_options[] = {
     {"show", "Show the running copy's window."},
     {"status", "Print what the running copy knows, one \"key: value\" line each."},
+    {"get", "Print the settings named (all with none), one \"name: value\" line each, after "
+            "the connection's fields."},
+    {"set", "Change the settings given as NAME=VALUE words, all in one write to the amplifier."},
+    {"watch", "Print each change of a setting or of the connection, until interrupted."},
 };
+
+// The words of a message to the running copy travel apart by a tab.
+constexpr QChar word_separator = u'\t';
+
+template <typename Visit> void for_each_option(Visit visit)
+{
+    for (const AmpAction& action : amp_actions)
+        visit(Action{action.option, action.description});
+    for (const Action& option : copy_options)
+        visit(option);
+}
 
 // The toolkit's options a session manager or a user may pass; they are the toolkit's to read.
 const char* const toolkit_options_with_value[] = {
@@ -34,9 +49,14 @@ void describe(QCommandLineParser& parser)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
-    for (const auto& action : actions)
+    for_each_option([&parser](const Action& action) {
         parser.addOption(
             {QString::fromLatin1(action.name), QString::fromLatin1(action.description)});
+    });
+    parser.addOption({QStringLiteral("json"),
+                      QStringLiteral("With --get and --watch: JSON objects, one a line.")});
+    parser.addPositionalArgument(QStringLiteral("NAME[=VALUE]"),
+                                 QStringLiteral("Settings for --get and --set."));
     QCommandLineOption demo(QStringLiteral("demo"),
                             QStringLiteral("The demo's copy (started by quadron-demo)."));
     parser.addOption(demo);
@@ -64,12 +84,6 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         line.error = parser.errorText();
         return line;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        line.kind = Kind::usage_error;
-        line.error =
-            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
-        return line;
-    }
     line.demo = parser.isSet(QStringLiteral("demo"));
     if (parser.isSet(QStringLiteral("help"))) {
         line.kind = Kind::help;
@@ -80,18 +94,51 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return line;
     }
     QStringList chosen;
-    for (const auto& action : actions) {
+    for_each_option([&](const Action& action) {
         if (parser.isSet(QString::fromLatin1(action.name)))
             chosen.append(QStringLiteral("--") + QString::fromLatin1(action.name));
-    }
-    if (chosen.size() > 1) {
+    });
+    const QStringList words = parser.positionalArguments();
+    const auto refuse = [&line](const QString& why) {
         line.kind = Kind::usage_error;
-        line.error =
-            QStringLiteral("one action at a time: %1").arg(chosen.join(QStringLiteral(", ")));
-    } else if (chosen.size() == 1) {
-        line.kind = Kind::send;
-        line.message = chosen.first();
+        line.error = why;
+        return line;
+    };
+    if (chosen.size() > 1)
+        return refuse(
+            QStringLiteral("one action at a time: %1").arg(chosen.join(QStringLiteral(", "))));
+    const QString option = chosen.value(0);
+    const bool takes_words = option == QLatin1String("--get") || option == QLatin1String("--set");
+    if (!words.isEmpty() && !takes_words)
+        return refuse(QStringLiteral("unexpected argument '%1'").arg(words.first()));
+    const bool json = parser.isSet(QStringLiteral("json"));
+    if (json && option != QLatin1String("--get") && option != QLatin1String("--watch"))
+        return refuse(QStringLiteral("--json goes with --get or --watch"));
+    for (const QString& word : words) {
+        if (word.contains(word_separator) || word.contains(u'\n'))
+            return refuse(QStringLiteral("'%1' holds a tab or a line break").arg(word));
     }
+    if (option == QLatin1String("--get")) {
+        for (const QString& name : words) {
+            if (!find_amp_setting(name))
+                return refuse(QStringLiteral("no setting named '%1'").arg(name));
+        }
+    }
+    if (option == QLatin1String("--set")) {
+        if (words.isEmpty())
+            return refuse(QStringLiteral("--set takes NAME=VALUE words"));
+        std::vector<SettingChange> changes;
+        if (const SettingRefusal refusal = parse_assignments(words, &changes))
+            return refuse(refusal.message);
+    }
+    if (option.isEmpty())
+        return line;
+    line.kind = option == QLatin1String("--watch") ? Kind::stream : Kind::send;
+    QStringList message{option};
+    message += words;
+    if (json)
+        message.append(QStringLiteral("--json"));
+    line.message = message.join(word_separator);
     return line;
 }
 
@@ -100,18 +147,4 @@ QString CommandLine::help_text()
     QCommandLineParser parser;
     describe(parser);
     return parser.helpText();
-}
-
-const QStringList& CommandLine::action_messages()
-{
-    static const QStringList messages{QStringLiteral("--volume-up"),
-                                      QStringLiteral("--volume-down"),
-                                      QStringLiteral("--subwoofer-up"),
-                                      QStringLiteral("--subwoofer-down"), QStringLiteral("--show")};
-    return messages;
-}
-
-QString CommandLine::status_message()
-{
-    return QStringLiteral("--status");
 }

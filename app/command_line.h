@@ -8,10 +8,11 @@
 // same name. The toolkit's own options (-platform, -display, -session, …) are let through.
 struct CommandLine
 {
-    enum class Kind { run, help, version, send, usage_error };
+    enum class Kind { run, help, version, send, stream, usage_error };
 
     Kind kind = Kind::run;
-    // For send: the message for the running copy, the option itself ("--volume-up").
+    // For send and stream: the message for the running copy, the option itself
+    // ("--volume-up"), then its words, apart by tabs.
     QString message;
     // For usage_error: one line saying what is wrong.
     QString error;
@@ -20,7 +21,4 @@ struct CommandLine
 
     static CommandLine parse(const QStringList& arguments);
     static QString help_text();
-    // The messages the running copy understands, beside the one a later start sends.
-    static const QStringList& action_messages();
-    static QString status_message();
 };

@@ -59,6 +59,7 @@ struct InstanceGuard::Private
     std::optional<QLockFile> lock;
     QLocalServer server;
     Responder responder;
+    Streamer streamer;
     bool checked = false;
     bool other_running = false;
 
@@ -137,6 +138,11 @@ void InstanceGuard::set_responder(Responder responder)
     d->responder = std::move(responder);
 }
 
+void InstanceGuard::set_streamer(Streamer streamer)
+{
+    d->streamer = std::move(streamer);
+}
+
 bool InstanceGuard::is_running()
 {
     if (d->checked || !is_usable())
@@ -168,9 +174,16 @@ void InstanceGuard::Private::serve(QLocalSocket* client)
         client->deleteLater();
         return;
     }
-    QTimer::singleShot(client_time_limit_ms, client, [client] { client->abort(); });
+    auto* time_limit = new QTimer(client);
+    time_limit->setSingleShot(true);
+    QObject::connect(time_limit, &QTimer::timeout, client, &QLocalSocket::abort);
+    time_limit->start(client_time_limit_ms);
     QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-    QObject::connect(client, &QLocalSocket::readyRead, client, [this, client] {
+    QObject::connect(client, &QLocalSocket::readyRead, client, [this, client, time_limit] {
+        if (client->property("streaming").toBool()) {
+            client->readAll(); // a stream's reader has nothing more to say
+            return;
+        }
         QByteArray buffer = client->property("buffer").toByteArray();
         buffer += client->read(max_message_bytes + 1 - buffer.size());
         const qsizetype end = buffer.indexOf(terminator);
@@ -181,8 +194,14 @@ void InstanceGuard::Private::serve(QLocalSocket* client)
                 client->setProperty("buffer", buffer);
             return;
         }
+        const QString message = QString::fromUtf8(buffer.left(end));
+        if (streamer && streamer(message, client)) {
+            time_limit->stop();
+            client->setProperty("streaming", true);
+            return;
+        }
         // The answer's lines, then an empty line.
-        QString answer = responder ? responder(QString::fromUtf8(buffer.left(end))) : QString();
+        QString answer = responder ? responder(message) : QString();
         if (!answer.isEmpty() && !answer.endsWith(QLatin1Char('\n')))
             answer += QLatin1Char('\n');
         client->write(answer.toUtf8() + terminator);
@@ -221,4 +240,30 @@ std::optional<QString> InstanceGuard::send_message(const QString& message, int t
         return QString::fromUtf8(answer);
     }
     return std::nullopt;
+}
+
+bool InstanceGuard::receive_stream(const QString& message, int timeout_ms,
+                                   const std::function<void(const QByteArray& line)>& on_line)
+{
+    if (!is_usable())
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(d->socket_path());
+    if (!socket.waitForConnected(timeout_ms))
+        return false;
+    socket.write(message.toUtf8().left(max_message_bytes) + terminator);
+    if (!socket.waitForBytesWritten(timeout_ms))
+        return false;
+    QByteArray pending;
+    while (socket.state() == QLocalSocket::ConnectedState || socket.bytesAvailable() > 0) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(-1))
+            break;
+        pending += socket.readAll();
+        qsizetype end;
+        while ((end = pending.indexOf(terminator)) >= 0) {
+            on_line(pending.left(end));
+            pending.remove(0, end + 1);
+        }
+    }
+    return true;
 }

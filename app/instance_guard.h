@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+class QLocalSocket;
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,11 +32,19 @@ public:
     // True when another copy holds the identity; otherwise this copy takes it and listens.
     bool is_running();
     void set_responder(Responder responder);
+    // Asked first: true when the message opens a stream (the copy keeps the connection and
+    // writes lines to it until either side closes it) rather than getting one answer.
+    using Streamer = std::function<bool(const QString& message, QLocalSocket* client)>;
+    void set_streamer(Streamer streamer);
     // Delivers message to the running copy, giving up after timeout_ms; its answer, or nothing
     // when it could not be reached. A later start waits for a copy that is still starting its
     // listener; a command (keep_trying false) asks once, and never touches the lock.
     std::optional<QString> send_message(const QString& message, int timeout_ms,
                                         bool keep_trying = true);
+    // Opens a stream with message and hands each line (without its end) to on_line until the
+    // running copy closes it; false when no copy could be reached within timeout_ms.
+    bool receive_stream(const QString& message, int timeout_ms,
+                        const std::function<void(const QByteArray& line)>& on_line);
 
     // Where the lock and the socket of an identity live (without their suffixes); empty
     // without a private directory. Exposed for diagnostics and tests.

@@ -1,7 +1,10 @@
 #include "command_line.h"
+#include "command_reply.h"
+#include "exit_codes.h"
 #include "instance_guard.h"
+#include "program_identity.h"
+#include "quadron_core.h"
 #include "termination_signals.h"
-#include "widget.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -9,11 +12,6 @@
 #include <cstdio>
 
 namespace {
-
-// Exit codes beside the window's own (0, 1, 2), after the BSD convention.
-constexpr int exit_usage = 64;       // a command line the program does not understand
-constexpr int exit_unavailable = 69; // no running copy to hand an action to
-constexpr int exit_no_private_dir = 73;
 
 QStringList arguments_of(int argc, char* argv[])
 {
@@ -38,32 +36,68 @@ void print(std::FILE* stream, const QString& text)
 int answer_without_window(int argc, char* argv[], const CommandLine& command)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.03"));
+    const QString version = QLatin1String(program_identity::version);
+    QCoreApplication::setApplicationVersion(version);
     switch (command.kind) {
     case CommandLine::Kind::help:
         print(stdout, CommandLine::help_text());
         return 0;
     case CommandLine::Kind::version:
-        print(stdout, QStringLiteral("quadron 1.03\n"));
+        print(stdout, QStringLiteral("quadron %1\n").arg(version));
         return 0;
     case CommandLine::Kind::usage_error:
         print(stderr, QStringLiteral("quadron: %1 (see quadron --help)\n").arg(command.error));
-        return exit_usage;
+        return exit_codes::usage;
     case CommandLine::Kind::send:
+    case CommandLine::Kind::stream:
     case CommandLine::Kind::run:
         break;
     }
     // Only the socket is asked: taking the lock, even for a moment, could make a copy that
     // starts just then take this command for a running copy and end.
     InstanceGuard instance(QCoreApplication::applicationFilePath(), instance_name(command));
-    const std::optional<QString> answer = instance.send_message(command.message, 5000, false);
-    if (!answer) {
-        print(stderr, QStringLiteral("quadron: no running copy of Brenvik Quadron to take %1\n")
-                          .arg(command.message));
-        return exit_unavailable;
+    const QString option = command.message.section(QLatin1Char('\t'), 0, 0);
+    const auto no_copy = [&option] {
+        print(
+            stderr,
+            QStringLiteral("quadron: no running copy of Brenvik Quadron to take %1\n").arg(option));
+        return exit_codes::no_running_copy;
+    };
+    const auto unknown = [&option] {
+        print(stderr, QStringLiteral("quadron: the running copy does not know %1 (an older "
+                                     "version? restart it)\n")
+                          .arg(option));
+        return exit_codes::no_running_copy;
+    };
+    if (command.kind == CommandLine::Kind::stream) {
+        // Lines go out as they come, until the copy ends or the command is interrupted.
+        bool first = true, known = true;
+        const bool reached =
+            instance.receive_stream(command.message, 5000, [&](const QByteArray& line) {
+                if (first) {
+                    first = false;
+                    known = CommandReply::decode(QString::fromUtf8(line) + u'\n').has_value();
+                    return;
+                }
+                std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+                std::fputc('\n', stdout);
+                std::fflush(stdout);
+            });
+        if (!reached)
+            return no_copy();
+        return known && !first ? exit_codes::ok : unknown();
     }
-    print(stdout, *answer);
-    return 0;
+    const std::optional<QString> answer = instance.send_message(command.message, 5000, false);
+    if (!answer)
+        return no_copy();
+    const std::optional<CommandReply> reply = CommandReply::decode(*answer);
+    if (!reply)
+        return unknown();
+    if (reply->exit_code == exit_codes::ok)
+        print(stdout, reply->text);
+    else
+        print(stderr, QStringLiteral("quadron: ") + reply->text);
+    return reply->exit_code;
 }
 
 } // namespace
@@ -76,7 +110,11 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     // Wayland compositors and portals know the program by its launcher's name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("brenvik-quadron"));
+    QGuiApplication::setDesktopFileName(
+        QLatin1String(command.demo ? program_identity::demo_app_id : program_identity::app_id));
+    QCoreApplication::setOrganizationName(QStringLiteral("TOLVEN LABS"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("brenvik-quadron.org"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quadron"));
     // The window hides to the tray and the message boxes come and go; the program ends only
     // when the window says so, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -92,7 +130,7 @@ int main(int argc, char* argv[])
             "Widget", "Негде хранить блокировку единственного экземпляра программы."));
         box.setDetailedText(why);
         box.exec();
-        return exit_no_private_dir;
+        return exit_codes::no_private_dir;
     }
     if (instance.is_running()) {
         if (!instance.send_message(QCoreApplication::translate("Widget", "Rise up!"), 5000))
@@ -105,13 +143,11 @@ int main(int argc, char* argv[])
         // Taken over before the window puts up its tray icon: a session may end the program
         // as soon as the icon is seen, and the request waits until the event loop runs.
         TerminationSignals termination;
-        Widget window(PlatformServices::system(command.demo), nullptr);
-        instance.set_responder(
-            [&window](const QString& message) { return window.answer(message); });
-        QObject::connect(&termination, &TerminationSignals::termination_requested, &window,
-                         &Widget::request_exit);
+        QuadronCore core(PlatformServices::system(command.demo));
+        core.serve(instance); // the core lets go of the guard when it goes
+        QObject::connect(&termination, &TerminationSignals::termination_requested, &core,
+                         &QuadronCore::request_exit);
         result = QApplication::exec();
-        instance.set_responder({}); // the window goes before the guard
     }
     return result;
 }

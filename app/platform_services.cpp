@@ -5,6 +5,7 @@
 #include "hidapi_backend.h"
 #include "logind_sleep_notifier.h"
 #include "portal_hot_keys.h"
+#include "program_identity.h"
 #include "x11_hot_keys.h"
 
 #include <QCoreApplication>
@@ -22,18 +23,13 @@ std::unique_ptr<HotKeyService> system_hot_keys()
 {
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return std::make_unique<X11HotKeys>();
-    using S = AmplifierState;
-    const auto text = [](const char* source) {
-        return QCoreApplication::translate("PlatformServices", source);
-    };
-    return std::make_unique<PortalHotKeys>(
-        QDBusConnection::sessionBus(), QLatin1String(desktop_app_id),
-        std::vector<PortalHotKeys::Shortcut>{
-            {S::HOTKEY_VOLUME_UP, QStringLiteral("volume-up"), text("Громкость: прибавить")},
-            {S::HOTKEY_VOLUME_DOWN, QStringLiteral("volume-down"), text("Громкость: убавить")},
-            {S::HOTKEY_SUB_UP, QStringLiteral("subwoofer-up"), text("Сабвуфер: прибавить")},
-            {S::HOTKEY_SUB_DOWN, QStringLiteral("subwoofer-down"), text("Сабвуфер: убавить")},
-        });
+    std::vector<PortalHotKeys::Shortcut> shortcuts;
+    for (const AmpAction& action : amp_actions)
+        shortcuts.push_back(
+            {action.hot_key_id, QLatin1String(action.option),
+             QCoreApplication::translate("PlatformServices", action.shortcut_text)});
+    return std::make_unique<PortalHotKeys>(QDBusConnection::sessionBus(),
+                                           QLatin1String(desktop_app_id), std::move(shortcuts));
 }
 
 } // namespace
@@ -47,6 +43,8 @@ PlatformServices PlatformServices::system(bool demo)
     services.settings_path = AppSettings::default_path(demo ? QStringLiteral("config-demo.ini")
                                                             : QStringLiteral("config.ini"));
     services.executable_path = QCoreApplication::applicationFilePath();
+    services.bus_name =
+        QLatin1String(demo ? program_identity::demo_app_id : program_identity::app_id);
     if (demo) {
         services.executable_path =
             QCoreApplication::applicationDirPath() + QStringLiteral("/quadron-demo");

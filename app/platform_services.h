@@ -19,6 +19,8 @@ struct PlatformServices
     // What the autostart entry starts, and the entry's file name.
     QString executable_path;
     QString autostart_file_name = QStringLiteral("brenvik-quadron.desktop");
+    // The name the D-Bus interface is offered under on the session bus; none: not offered.
+    QString bus_name;
     // The program runs the amplifier link on its own thread; tests step it by hand instead.
     bool link_on_own_thread = true;
 

@@ -1,48 +1,30 @@
 #pragma once
 
-#include "amplifier_link.h"
-#include "amplifier_state.h"
-#include "platform_services.h"
-
-#include <QIcon>
 #include <QPixmap>
-#include <QSystemTrayIcon>
 #include <QWidget>
 
-#include <memory>
+#include <vector>
 
-class QAction;
-class QMenu;
+class AmplifierState;
+class QuadronCore;
+struct AmpSetting;
+class QLineEdit;
+class QRadioButton;
 
 namespace Ui {
 class Widget;
 }
 
-// The main window: the hub of the running program and a view of the amplifier's state. It
-// owns the state, the amplifier link (on its own thread), the tray icon and the desktop
-// services, and joins them. The form is built the first time the window is shown, filled from
-// the state, and kept; until then the program is its tray icon and the state alone.
+// The control panel: a view of the amplifier's state. The program's core builds it the first
+// time it is shown and keeps it; each control hands its change to the settings table, and the
+// state is shown in every control whenever it changes.
 class Widget : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit Widget(QWidget* parent = nullptr);
-    Widget(PlatformServices services, QWidget* parent);
+    Widget(QuadronCore& core, const QIcon& icon, QWidget* parent = nullptr);
     ~Widget() override;
-
-    AmplifierState& amplifier_state() { return state; }
-    AmplifierLink& amplifier_link() { return *link; }
-
-    // What the running copy answers to a message on its instance channel: a later start's
-    // "Rise up!", an action (as the hot key of that name), or "--status" with its report.
-    // Anything else changes nothing and gets no answer.
-    QString answer(const QString& message);
-
-public Q_SLOTS:
-    void message_arrived(const QString& message);
-    // The same orderly end as the tray menu's "Выход", for requests from outside.
-    void request_exit();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,48 +70,27 @@ private Q_SLOTS:
     void on_soft_mute_checkBox_toggled(bool checked);
     void on_acc_on_delay_spinBox_valueChanged(int value);
 
-    void show_hide_slot();
-    void quit_slot();
-    void tray_icon_Activated(QSystemTrayIcon::ActivationReason reason);
-    void check_tray_available();
     void show_state();
-    void amplifier_unusable(int exit_code);
 
 private:
-    void connect_link();
-    void create_actions();
-    void create_tray_icon();
-    void build_form();
-    void show_window();
-    void hide_to_tray();
-    void load_settings();
-    void save_settings();
-    void set_autostart(bool on);
-    void register_hot_keys();
-    void end_with_error(const char* informative_text, int exit_code);
-    QString status_report() const;
+    // A setting's controls in the form, found by the setting's name: the control that holds
+    // its value (a slider, box, list or spin box), the field that shows a level in dB, and a
+    // source's buttons with the value each one stands for.
+    struct Binding
+    {
+        const AmpSetting* setting = nullptr;
+        QWidget* control = nullptr;
+        QLineEdit* display = nullptr;
+        std::vector<std::pair<QRadioButton*, int>> buttons;
+    };
+    void bind_settings();
+    void edit_setting(const char* name, int value);
     QString lamp_tool_tip() const;
 
+    QuadronCore& core;
+    AmplifierState& state;
     Ui::Widget* ui = nullptr;
-    AmplifierState state;
-    std::unique_ptr<AmplifierLink> link;
-    QIcon app_icon;
-    QAction* show_hide_action = nullptr;
-    QAction* quit_action = nullptr;
-    QSystemTrayIcon* tray_icon = nullptr;
-    QMenu* tray_menu = nullptr;
-    bool quit_requested = false;
+    std::vector<Binding> bindings;
     QPixmap green_pixmap;
     QPixmap red_pixmap;
-    bool autoload_enabled = false;
-    quint32 volume_up_fsModifiers = 0;
-    quint32 volume_up_global_hot_key = 0;
-    quint32 volume_down_fsModifiers = 0;
-    quint32 volume_down_global_hot_key = 0;
-
-    std::unique_ptr<HotKeyService> hot_keys;
-    std::unique_ptr<SleepNotifier> sleep_notifier;
-    QString settings_path;
-    QString executable_path;
-    QString autostart_file_name;
 };

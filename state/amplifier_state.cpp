@@ -149,7 +149,13 @@ void AmplifierState::set_soft_mute(bool on)
     const RegisterImage::Bytes before = registers.bytes();
     shown.soft_mute = on;
     registers.set_soft_mute(on);
-    publish(before);
+    if (!editing) // inside an edit, the edit publishes
+        publish(before);
+}
+
+void AmplifierState::apply(const std::function<void()>& changes)
+{
+    edit(changes);
 }
 
 void AmplifierState::apply_amp_variant()

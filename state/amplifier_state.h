@@ -1,5 +1,6 @@
 #pragma once
 
+#include "amp_actions.h"
 #include "link_state.h"
 #include "register_image.h"
 
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 // The amplifier as the program knows it, apart from any window: the register image with its
 // mirrors, what each control shows, the variant and the connection. Every change goes through
@@ -20,10 +22,10 @@ public:
     static constexpr int level_min_db = -79;
     static constexpr int level_max_db = 15;
 
-    static constexpr int HOTKEY_VOLUME_UP = 101;
-    static constexpr int HOTKEY_VOLUME_DOWN = 102;
-    static constexpr int HOTKEY_SUB_UP = 103;
-    static constexpr int HOTKEY_SUB_DOWN = 104;
+    static constexpr int HOTKEY_VOLUME_UP = ::HOTKEY_VOLUME_UP;
+    static constexpr int HOTKEY_VOLUME_DOWN = ::HOTKEY_VOLUME_DOWN;
+    static constexpr int HOTKEY_SUB_UP = ::HOTKEY_SUB_UP;
+    static constexpr int HOTKEY_SUB_DOWN = ::HOTKEY_SUB_DOWN;
 
     // What each control shows; at first, what the form shows before any amplifier was seen.
     struct Controls
@@ -95,6 +97,9 @@ public:
 
     // The four global hot keys, by id; they act only while an amplifier is open.
     void on_hot_key(int id);
+
+    // Several changes as one edit: shown once, and handed to the link as one image.
+    void apply(const std::function<void()>& changes);
 
 public Q_SLOTS:
     // A new connection's image: shown in every control, then handed back for writing.

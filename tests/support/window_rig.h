@@ -2,6 +2,7 @@
 
 #include "fake_amplifier.h"
 #include "hot_key_service.h"
+#include "quadron_core.h"
 #include "sleep_notifier.h"
 #include "widget.h"
 
@@ -18,14 +19,15 @@ struct GrantedHotKeys : HotKeyService
     void press(int id) { Q_EMIT activated(id); }
 };
 
-// The main window on a scripted amplifier and quiet desktop services. The link is not given a
-// thread of its own: the test steps its two timer slots and lets the queued signals through.
+// The program's core on a scripted amplifier and quiet desktop services, with its window once
+// shown. The link is not given a thread of its own: the test steps its two timer slots and
+// lets the queued signals through.
 struct WindowRig
 {
     QTemporaryDir dir;
     FakeAmplifier* amp = new FakeAmplifier;
     GrantedHotKeys* hot_keys = new GrantedHotKeys;
-    std::unique_ptr<Widget> window;
+    std::unique_ptr<QuadronCore> core;
 
     explicit WindowRig(const QString& settings_file = {})
     {
@@ -37,10 +39,11 @@ struct WindowRig
             settings_file.isEmpty() ? dir.filePath(QStringLiteral("config.ini")) : settings_file;
         services.executable_path = dir.filePath(QStringLiteral("quadron"));
         services.link_on_own_thread = false;
-        window = std::make_unique<Widget>(std::move(services), nullptr);
+        core = std::make_unique<QuadronCore>(std::move(services));
     }
 
-    AmplifierLink& link() { return window->amplifier_link(); }
+    AmplifierLink& link() { return core->amplifier_link(); }
+    Widget* window() const { return core->window(); }
     static void settle()
     {
         for (int i = 0; i < 4; ++i)
@@ -73,9 +76,12 @@ struct WindowRig
         amp->variant = variant;
         connect_amplifier();
     }
-    void show() { window->message_arrived(QStringLiteral("Rise up!")); }
+    void show() { core->message_arrived(QStringLiteral("Rise up!")); }
 
-    template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
+    template <typename T> T* find(const QString& name) const
+    {
+        return window()->findChild<T*>(name);
+    }
     // The image (38 bytes) in the last output report the amplifier received.
     std::vector<std::uint8_t> last_image() const
     {
