@@ -115,7 +115,7 @@ std::vector<AmpSetting> make_table()
             [](AmplifierState& s, int on) { s.set_soft_mute(on != 0); }),
         {"input", Kind::choice, "", 0, 0, inputs(lacks_input_1, lacks_input_4), lacks_pri_source,
          [](const C& c) { return c.pri_input; },
-         [](AmplifierState& s, int code) { s.choose_pri_input(code); }},
+         [](AmplifierState& s, int code) { s.choose_pri_input(code); }, true},
         gain(
             "input_gain", [](const C& c) { return c.pri_gain; },
             [](AmplifierState& s, int g) { s.move_pri_gain(g); }),
@@ -124,7 +124,7 @@ std::vector<AmpSetting> make_table()
             [](AmplifierState& s, int on) { s.set_autozero(on != 0); }, lacks_pri_source),
         {"sec_input", Kind::choice, "", 0, 0, std::move(sec_inputs), lacks_sec_source,
          [](const C& c) { return c.sec_input; },
-         [](AmplifierState& s, int code) { s.choose_sec_input(code); }},
+         [](AmplifierState& s, int code) { s.choose_sec_input(code); }, true},
         gain(
             "sec_input_gain", [](const C& c) { return c.sec_gain; },
             [](AmplifierState& s, int g) { s.move_sec_gain(g); }, lacks_sec_source_gain),
@@ -440,8 +440,11 @@ SettingRefusal apply_changes(AmplifierState& state, const std::vector<SettingCha
     if (SettingRefusal refusal = check_changes(state, changes))
         return refusal;
     state.apply([&] {
-        for (const SettingChange& change : changes)
-            change.setting->write(state, change.value);
+        for (const SettingChange& change : changes) {
+            const AmpSetting& setting = *change.setting;
+            if (setting.writes_shown_value || setting.read(state.controls()) != change.value)
+                setting.write(state, change.value);
+        }
     });
     return {};
 }

@@ -38,6 +38,11 @@ struct AmpSetting
     unsigned lacking = 0; // VariantControl bits of the variants that lack the whole setting
     int (*read)(const AmplifierState::Controls&) = nullptr;
     void (*write)(AmplifierState&, int) = nullptr;
+    // A value that is already shown is no change, as a slider or box set to what it shows
+    // says nothing (a channel read as muted stays so); a source chosen by buttons is written
+    // even then, as clicking the checked button writes it (an input code without a button
+    // stays until one is clicked).
+    bool writes_shown_value = false;
     // The state's value of a choice that has no item (an input code without a button, or
     // none yet): shown as "none", never written.
     static constexpr int no_item = AmplifierState::no_input;
