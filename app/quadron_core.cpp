@@ -192,12 +192,14 @@ void QuadronCore::message_arrived(const QString& message)
         show_window();
 }
 
-void QuadronCore::amplifier_unusable(int exit_code)
+void QuadronCore::amplifier_unusable(AmplifierFault fault)
 {
-    end_with_error(exit_code == exit_codes::amplifier_unidentified
-                       ? QT_TR_NOOP("Не удалось опознать устройство!")
-                       : QT_TR_NOOP("Неверная версия устройства!"),
-                   exit_code);
+    if (fault == AmplifierFault::unidentified)
+        end_with_error(QT_TR_NOOP("Не удалось опознать устройство!"),
+                       exit_codes::amplifier_unidentified);
+    else
+        end_with_error(QT_TR_NOOP("Неверная версия устройства!"),
+                       exit_codes::amplifier_unsupported);
 }
 
 void QuadronCore::end_with_error(const char* informative_text, int exit_code)

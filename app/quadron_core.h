@@ -76,7 +76,7 @@ private Q_SLOTS:
     void show_hide_slot();
     void tray_icon_Activated(QSystemTrayIcon::ActivationReason reason);
     void check_tray_available();
-    void amplifier_unusable(int exit_code);
+    void amplifier_unusable(AmplifierFault fault);
     void publish_changes();
 
 private:

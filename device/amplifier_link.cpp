@@ -18,6 +18,7 @@ AmplifierLink::AmplifierLink(std::unique_ptr<HidBackend> platform)
 {
     qRegisterMetaType<LinkState>();
     qRegisterMetaType<LinkProblem>();
+    qRegisterMetaType<AmplifierFault>();
     qRegisterMetaType<RegisterImage::Bytes>();
     device.init_ids(AMPLIFIER_VENDOR_ID, AMPLIFIER_PRODUCT_ID, 0, 0);
 }
@@ -177,7 +178,9 @@ void AmplifierLink::form_update()
     case SyncSession::Step::IdentifyFailed:
     case SyncSession::Step::UnsupportedVariant:
         report_state();
-        Q_EMIT unusable(step == SyncSession::Step::IdentifyFailed ? 1 : 2, session.variant());
+        Q_EMIT unusable(step == SyncSession::Step::IdentifyFailed ? AmplifierFault::unidentified
+                                                                 : AmplifierFault::unknown_variant,
+                        session.variant());
         return; // no further cycle
     case SyncSession::Step::ImageRead: {
         ++generation;

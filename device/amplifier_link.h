@@ -18,6 +18,7 @@ class UdevWatcher;
 
 Q_DECLARE_METATYPE(LinkState)
 Q_DECLARE_METATYPE(LinkProblem)
+Q_DECLARE_METATYPE(AmplifierFault)
 Q_DECLARE_METATYPE(RegisterImage::Bytes)
 
 // The amplifier link, on a thread of its own so that nothing the amplifier does (a reply that
@@ -63,9 +64,8 @@ Q_SIGNALS:
     void problem_changed(LinkProblem problem, const QString& detail);
     // A new connection's image; its generation tells it from every earlier one.
     void image_read(quint64 generation, int variant, const RegisterImage::Bytes& image);
-    // The amplifier cannot be driven: exit code 1 when it did not identify itself, 2 for a
-    // variant the program does not know. The cycle stops.
-    void unusable(int exit_code, int variant);
+    // The amplifier cannot be driven; the cycle stops.
+    void unusable(AmplifierFault fault, int variant);
 
 private:
     void start_timers();

@@ -7,6 +7,12 @@ enum class LinkState {
     synchronising, // its image was read and a write of ours has been taken
 };
 
+// Why an amplifier that answers cannot be driven.
+enum class AmplifierFault {
+    unidentified,    // it did not identify itself as expected
+    unknown_variant, // it named a variant the program does not know
+};
+
 // Why no amplifier is being kept in step, as the window tells the user.
 enum class LinkProblem {
     none,
