@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // One running copy per executable path, user and instance name (the demo's copy has a name of
 // its own). The first copy holds a lock and listens on a socket, both in a directory only the
@@ -16,8 +17,20 @@ class InstanceGuard : public QObject
 public:
     // Largest message accepted; anything longer is dropped with its connection.
     static constexpr int max_message_bytes = 1024;
-    // What the running copy answers to a message: lines of text, possibly none.
+    // What the running copy answers to a message: lines of text, possibly none, or a refusal.
     using Responder = std::function<QString(const QString& message)>;
+    // What became of a message sent to the running copy.
+    struct Delivery
+    {
+        enum class Outcome {
+            answered,  // the copy took it and answered: answer
+            no_copy,   // no copy was there to take it
+            no_answer, // a copy took it (or may have) but did not answer in time: it may still act
+        };
+        Outcome outcome = Outcome::no_copy;
+        QString answer;
+        explicit operator bool() const { return outcome == Outcome::answered; }
+    };
 
     explicit InstanceGuard(const QString& executable_path, const QString& instance_name = {},
                            QObject* parent = nullptr);
@@ -30,11 +43,16 @@ public:
     // True when another copy holds the identity; otherwise this copy takes it and listens.
     bool is_running();
     void set_responder(Responder responder);
-    // Delivers message to the running copy, giving up after timeout_ms; its answer, or nothing
-    // when it could not be reached. A later start waits for a copy that is still starting its
-    // listener; a command (keep_trying false) asks once, and never touches the lock.
-    std::optional<QString> send_message(const QString& message, int timeout_ms,
-                                        bool keep_trying = true);
+    // Delivers message to the running copy, giving up after timeout_ms. A later start waits
+    // for a copy that is still starting its listener; a command (keep_trying false) asks once,
+    // and never touches the lock.
+    Delivery send_message(const QString& message, int timeout_ms, bool keep_trying = true);
+
+    // The answer by which the running copy says it did not do what it was asked: the exit
+    // code the command is to end with, and one line saying why.
+    static QString refusal(int exit_code, const QString& why);
+    // The exit code and the reason of a refusal; nothing for any other answer.
+    static std::optional<std::pair<int, QString>> read_refusal(const QString& answer);
 
     // Where the lock and the socket of an identity live (without their suffixes); empty
     // without a private directory. Exposed for diagnostics and tests.

@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "exit_codes.h"
 #include "instance_guard.h"
 #include "termination_signals.h"
 #include "widget.h"
@@ -9,11 +10,6 @@
 #include <cstdio>
 
 namespace {
-
-// Exit codes beside the window's own (0, 1, 2), after the BSD convention.
-constexpr int exit_usage = 64;       // a command line the program does not understand
-constexpr int exit_unavailable = 69; // no running copy to hand an action to
-constexpr int exit_no_private_dir = 73;
 
 QStringList arguments_of(int argc, char* argv[])
 {
@@ -42,13 +38,13 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
     switch (command.kind) {
     case CommandLine::Kind::help:
         print(stdout, CommandLine::help_text());
-        return 0;
+        return exit_codes::ok;
     case CommandLine::Kind::version:
         print(stdout, QStringLiteral("quadron 1.03\n"));
-        return 0;
+        return exit_codes::ok;
     case CommandLine::Kind::usage_error:
         print(stderr, QStringLiteral("quadron: %1 (see quadron --help)\n").arg(command.error));
-        return exit_usage;
+        return exit_codes::usage;
     case CommandLine::Kind::send:
     case CommandLine::Kind::run:
         break;
@@ -56,14 +52,26 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
     // Only the socket is asked: taking the lock, even for a moment, could make a copy that
     // starts just then take this command for a running copy and end.
     InstanceGuard instance(QCoreApplication::applicationFilePath(), instance_name(command));
-    const std::optional<QString> answer = instance.send_message(command.message, 5000, false);
-    if (!answer) {
+    const InstanceGuard::Delivery delivery = instance.send_message(command.message, 5000, false);
+    switch (delivery.outcome) {
+    case InstanceGuard::Delivery::Outcome::no_copy:
         print(stderr, QStringLiteral("quadron: no running copy of Brenvik Quadron to take %1\n")
                           .arg(command.message));
-        return exit_unavailable;
+        return exit_codes::no_running_copy;
+    case InstanceGuard::Delivery::Outcome::no_answer:
+        print(stderr, QStringLiteral("quadron: the running copy of Brenvik Quadron did not answer "
+                                     "%1 within 5 s; it may still act on it\n")
+                          .arg(command.message));
+        return exit_codes::no_answer_in_time;
+    case InstanceGuard::Delivery::Outcome::answered:
+        break;
     }
-    print(stdout, *answer);
-    return 0;
+    if (const auto refused = InstanceGuard::read_refusal(delivery.answer)) {
+        print(stderr, QStringLiteral("quadron: %1\n").arg(refused->second));
+        return refused->first;
+    }
+    print(stdout, delivery.answer);
+    return exit_codes::ok;
 }
 
 } // namespace
@@ -92,12 +100,13 @@ int main(int argc, char* argv[])
             "Widget", "Негде хранить блокировку единственного экземпляра программы."));
         box.setDetailedText(why);
         box.exec();
-        return exit_no_private_dir;
+        return exit_codes::no_private_dir;
     }
     if (instance.is_running()) {
         if (!instance.send_message(QCoreApplication::translate("Widget", "Rise up!"), 5000))
-            print(stderr, QStringLiteral("quadron: the running copy did not answer\n"));
-        return 0;
+            print(stderr, QStringLiteral("quadron: the running copy of Brenvik Quadron did not "
+                                         "answer within 5 s; its window may still open\n"));
+        return exit_codes::ok;
     }
 
     int result = 0;

@@ -1,6 +1,8 @@
 #include "widget.h"
 
 #include "combo_box_items.h"
+#include "exit_codes.h"
+#include "instance_guard.h"
 #include "ui_widget.h"
 
 #include <QAction>
@@ -182,6 +184,10 @@ QString Widget::answer(const QString& message)
     };
     for (const auto& [name, id] : actions) {
         if (message == QLatin1String(name)) {
+            if (state.link_state() == LinkState::closed)
+                return InstanceGuard::refusal(
+                    exit_codes::not_connected,
+                    QStringLiteral("no amplifier is connected; %1 did nothing").arg(message));
             state.on_hot_key(id);
             return {};
         }

@@ -35,8 +35,8 @@ public:
     AmplifierLink& amplifier_link() { return *link; }
 
     // What the running copy answers to a message on its instance channel: a later start's
-    // "Rise up!", an action (as the hot key of that name), or "--status" with its report.
-    // Anything else changes nothing and gets no answer.
+    // "Rise up!", an action (as the hot key of that name; refused while no amplifier is held),
+    // or "--status" with its report. Anything else changes nothing and gets no answer.
     QString answer(const QString& message);
 
 public Q_SLOTS:

@@ -2,8 +2,11 @@
 // settings can run, handed to the running copy, which acts as for the hot key of that name
 // and says why its lamp is red.
 #include "emulated_run.h"
+#include "process_test_support.h"
 
 #include <QtTest>
+
+#include <csignal>
 
 class TestCommandLine : public QObject
 {
@@ -120,6 +123,60 @@ private Q_SLOTS:
         const QString status = run.run_program({QStringLiteral("--status")}).out;
         QVERIFY2(status.contains(QStringLiteral("connected: yes\nvariant: KARVO\n")),
                  qPrintable(status));
+    }
+
+    // A command says what became of it: taken but not answered in time by a stopped copy,
+    // which acts on it once it runs again, or refused while no amplifier is connected.
+    void commands_say_what_happened_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("stopped copy") << QString() << 75
+                                      << QStringLiteral("quadron: the running copy of Brenvik "
+                                                        "Quadron did not answer --volume-up within "
+                                                        "5 s; it may still act on it\n");
+        QTest::newRow("no amplifier")
+            << QStringLiteral("attached=false") << 74
+            << QStringLiteral("quadron: no amplifier is connected; --volume-up did nothing\n");
+    }
+    void commands_say_what_happened()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, exit_code);
+        QFETCH(QString, says);
+        const bool stopped = exit_code == 75;
+        EmulatedRun run(control);
+        run.start();
+        QString status;
+        const auto volume = [&] {
+            status = run.run_program({QStringLiteral("--status")}).out;
+            return status.section(QStringLiteral("volume_db: "), 1).section(u'\n', 0, 0).toInt();
+        };
+        const QString connected = stopped ? QStringLiteral("yes") : QStringLiteral("no");
+        QVERIFY(run.wait_for([&] {
+            volume();
+            return status.startsWith(QStringLiteral("connected: ") + connected);
+        }));
+        const int before = volume();
+        const qint64 pid = run.program_pid();
+        if (stopped)
+            ::kill(pid_t(pid), SIGSTOP);
+        QProcess commands[2]; // at once, so that both wait out the same 5 s
+        for (QProcess& command : commands)
+            command.start(run.program_path(), {QStringLiteral("--volume-up")});
+        for (QProcess& command : commands)
+            command.waitForFinished(10000);
+        if (stopped)
+            ::kill(pid_t(pid), SIGCONT);
+        for (QProcess& command : commands) {
+            QCOMPARE(command.exitCode(), exit_code);
+            QCOMPARE(QString::fromLocal8Bit(command.readAllStandardError()), says);
+            QCOMPARE(command.readAllStandardOutput(), QByteArray());
+        }
+        QVERIFY(run.wait_for([&] { return volume() == before + (stopped ? 2 : 0); }, 3000));
+        QVERIFY(
+            process_test::holds_for(500, [&] { return volume() == before + (stopped ? 2 : 0); }));
     }
 
     // Beside a real copy (which finds no amplifier) the demo runs as a copy of its own, with
