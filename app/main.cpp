@@ -1,3 +1,4 @@
+#include "app_settings.h"
 #include "command_line.h"
 #include "exit_codes.h"
 #include "instance_guard.h"
@@ -83,6 +84,8 @@ int main(int argc, char* argv[])
         return answer_without_window(argc, argv, command);
 
     QApplication app(argc, argv);
+    // Before anything asks for the per-user settings directory, which is named after them.
+    AppSettings::set_application_names();
     // Wayland compositors and portals know the program by its launcher's name.
     QGuiApplication::setDesktopFileName(QStringLiteral("brenvik-quadron"));
     // The window hides to the tray and the message boxes come and go; the program ends only

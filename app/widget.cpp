@@ -1,5 +1,6 @@
 #include "widget.h"
 
+#include "app_settings.h"
 #include "combo_box_items.h"
 #include "exit_codes.h"
 #include "instance_guard.h"
@@ -29,9 +30,7 @@ Widget::Widget(PlatformServices services, QWidget* parent)
     setObjectName(QStringLiteral("Widget"));
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     setWindowTitle(tr("Brenvik Quadron v.1.03"));
-    QCoreApplication::setOrganizationName(QStringLiteral("TOLVEN LABS"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("brenvik-quadron.org"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quadron"));
+    AppSettings::set_application_names();
 
     load_settings();
     create_actions();
