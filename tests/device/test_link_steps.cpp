@@ -86,34 +86,6 @@ private Q_SLOTS:
         QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56, 54, 55}));
         QCOMPARE(rig.states.count(), reported);
     }
-
-    // Writes answered only after the deadline leave the link out of step and are said once,
-    // however many follow; the first answered in time puts it back in step.
-    void late_replies_keep_it_out_of_step()
-    {
-        Rig rig;
-        QSignalSpy problems(&rig.link, &AmplifierLink::problem_changed);
-        rig.link.check_hid_device();
-        rig.link.form_update();
-        rig.link.set_image(rig.read_generation(), filled(0));
-        rig.link.form_update();
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-        QTest::ignoreMessage(QtWarningMsg, "the amplifier does not answer");
-        QTest::ignoreMessage(
-            QtWarningMsg, "the amplifier answers late: its replies come after the 3000 ms limit");
-        rig.amp->reply_delay_ms = HidDevice::reply_timeout_ms + 500;
-        for (int i = 0; i < 5; ++i)
-            rig.link.form_update();
-        QCOMPARE(rig.reported().constLast(), LinkState::open);
-        rig.amp->reply_delay_ms = 0;
-        rig.link.form_update();
-        QCOMPARE(rig.reported().constLast(), LinkState::synchronising);
-        QList<LinkProblem> said;
-        for (const auto& arguments : problems)
-            said.append(arguments.at(0).value<LinkProblem>());
-        QCOMPARE(said, (QList<LinkProblem>{LinkProblem::none, LinkProblem::not_answering,
-                                           LinkProblem::none}));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLinkSteps)

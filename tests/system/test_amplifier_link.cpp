@@ -132,12 +132,12 @@ private Q_SLOTS:
             return says("connected: no\n") &&
                    status.endsWith(QLatin1String("problem: the amplifier does not answer\n"));
         };
-        QVERIFY(run.wait_for(not_answering, 5000));
+        QVERIFY(run.wait_for(not_answering, 5000 * QUADRON_TIME_FACTOR));
         QVERIFY2(process_test::holds_for(7000, not_answering), qPrintable(status));
         run.write_control(QStringLiteral("reply_delay_ms=0"));
-        QVERIFY(run.wait_for([&] { return says("connected: yes\n"); }, 8000));
+        QVERIFY(run.wait_for([&] { return says("connected: yes\n"); }, 8000 * QUADRON_TIME_FACTOR));
         const std::size_t writes = run.count_of(56);
-        QVERIFY(run.wait_for_writes(writes + 5, 5000));
+        QVERIFY(run.wait_for_writes(writes + 5, 5000 * QUADRON_TIME_FACTOR));
         QCOMPARE(run.count_of(54), std::size_t(1)); // never taken for a new connection
         run.process.terminate();
         QVERIFY(run.ended(5000));

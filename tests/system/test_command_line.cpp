@@ -174,7 +174,8 @@ private Q_SLOTS:
             QCOMPARE(QString::fromLocal8Bit(command.readAllStandardError()), says);
             QCOMPARE(command.readAllStandardOutput(), QByteArray());
         }
-        QVERIFY(run.wait_for([&] { return volume() == before + (stopped ? 2 : 0); }, 3000));
+        QVERIFY(run.wait_for([&] { return volume() == before + (stopped ? 2 : 0); },
+                             3000 * QUADRON_TIME_FACTOR));
         QVERIFY(
             process_test::holds_for(500, [&] { return volume() == before + (stopped ? 2 : 0); }));
     }
