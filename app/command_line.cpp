@@ -33,12 +33,16 @@ template <typename Visit> void for_each_option(Visit visit)
         visit(option);
 }
 
-// The toolkit's options a session manager or a user may pass; they are the toolkit's to read.
+// The toolkit's options a session manager or a user may pass; they are the toolkit's to read:
+// QGuiApplication's and QApplication's, the xcb plugin's and X11's own. A value may also follow
+// an equals sign ("-style=fusion", "-qmljsdebugger=port:1234").
 const char* const toolkit_options_with_value[] = {
     "platform",    "platformpluginpath", "platformtheme", "plugin", "display", "session",
     "style",       "stylesheet",         "geometry",      "name",   "title",   "qwindowgeometry",
-    "qwindowicon", "qwindowtitle"};
-const char* const toolkit_flags[] = {"reverse", "widgetcount", "sync"};
+    "qwindowicon", "qwindowtitle",       "icon",          "visual", "ncols",   "im",
+    "inputstyle",  "qmljsdebugger"};
+const char* const toolkit_flags[] = {"reverse", "widgetcount", "sync",       "nograb",
+                                     "dograb",  "cmap",        "testability"};
 
 void describe(QCommandLineParser& parser)
 {

@@ -210,36 +210,40 @@ void InstanceGuard::Private::serve(QLocalSocket* client)
     });
 }
 
-std::optional<QString> InstanceGuard::send_message(const QString& message, int timeout_ms,
-                                                   bool keep_trying)
+InstanceGuard::Delivery InstanceGuard::send_message(const QString& message, int timeout_ms,
+                                                    bool keep_trying)
 {
+    using Outcome = Delivery::Outcome;
     if (!is_usable())
-        return std::nullopt;
+        return {};
     const QDeadlineTimer deadline(timeout_ms);
     const QByteArray bytes = message.toUtf8().left(max_message_bytes) + terminator;
+    bool reached = false; // a copy listens, though it may not have answered
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(d->socket_path());
         // The first copy may still be starting its listener: try again until the deadline.
         if (!socket.waitForConnected(int(deadline.remainingTime()))) {
             if (!keep_trying)
-                return std::nullopt;
+                break;
             QThread::msleep(50);
             continue;
         }
+        // Connected, the message may reach the copy whatever happens from here on.
+        reached = true;
         socket.write(bytes);
         if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
-            return std::nullopt;
+            break;
         QByteArray answer;
         while (!answer.endsWith("\n\n") && answer != "\n") {
             if (!socket.waitForReadyRead(int(deadline.remainingTime())))
-                return std::nullopt;
+                return {Outcome::no_answer, {}};
             answer += socket.readAll();
         }
         answer.chop(1);
-        return QString::fromUtf8(answer);
+        return {Outcome::answered, QString::fromUtf8(answer)};
     }
-    return std::nullopt;
+    return {reached ? Outcome::no_answer : Outcome::no_copy, {}};
 }
 
 bool InstanceGuard::receive_stream(const QString& message, int timeout_ms,

@@ -8,6 +8,7 @@ class QLocalSocket;
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // One running copy per executable path, user and instance name (the demo's copy has a name of
 // its own). The first copy holds a lock and listens on a socket, both in a directory only the
@@ -18,8 +19,20 @@ class InstanceGuard : public QObject
 public:
     // Largest message accepted; anything longer is dropped with its connection.
     static constexpr int max_message_bytes = 1024;
-    // What the running copy answers to a message: lines of text, possibly none.
+    // What the running copy answers to a message: lines of text, possibly none, or a refusal.
     using Responder = std::function<QString(const QString& message)>;
+    // What became of a message sent to the running copy.
+    struct Delivery
+    {
+        enum class Outcome {
+            answered,  // the copy took it and answered: answer
+            no_copy,   // no copy was there to take it
+            no_answer, // a copy took it (or may have) but did not answer in time: it may still act
+        };
+        Outcome outcome = Outcome::no_copy;
+        QString answer;
+        explicit operator bool() const { return outcome == Outcome::answered; }
+    };
 
     explicit InstanceGuard(const QString& executable_path, const QString& instance_name = {},
                            QObject* parent = nullptr);
@@ -36,11 +49,10 @@ public:
     // writes lines to it until either side closes it) rather than getting one answer.
     using Streamer = std::function<bool(const QString& message, QLocalSocket* client)>;
     void set_streamer(Streamer streamer);
-    // Delivers message to the running copy, giving up after timeout_ms; its answer, or nothing
-    // when it could not be reached. A later start waits for a copy that is still starting its
-    // listener; a command (keep_trying false) asks once, and never touches the lock.
-    std::optional<QString> send_message(const QString& message, int timeout_ms,
-                                        bool keep_trying = true);
+    // Delivers message to the running copy, giving up after timeout_ms. A later start waits
+    // for a copy that is still starting its listener; a command (keep_trying false) asks once,
+    // and never touches the lock.
+    Delivery send_message(const QString& message, int timeout_ms, bool keep_trying = true);
     // Opens a stream with message and hands each line (without its end) to on_line until the
     // running copy closes it; false when no copy could be reached within timeout_ms.
     bool receive_stream(const QString& message, int timeout_ms,

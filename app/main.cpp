@@ -1,3 +1,4 @@
+#include "app_settings.h"
 #include "command_line.h"
 #include "command_reply.h"
 #include "exit_codes.h"
@@ -41,10 +42,10 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
     switch (command.kind) {
     case CommandLine::Kind::help:
         print(stdout, CommandLine::help_text());
-        return 0;
+        return exit_codes::ok;
     case CommandLine::Kind::version:
         print(stdout, QStringLiteral("quadron %1\n").arg(version));
-        return 0;
+        return exit_codes::ok;
     case CommandLine::Kind::usage_error:
         print(stderr, QStringLiteral("quadron: %1 (see quadron --help)\n").arg(command.error));
         return exit_codes::usage;
@@ -87,10 +88,19 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
             return no_copy();
         return known && !first ? exit_codes::ok : unknown();
     }
-    const std::optional<QString> answer = instance.send_message(command.message, 5000, false);
-    if (!answer)
+    const InstanceGuard::Delivery delivery = instance.send_message(command.message, 5000, false);
+    switch (delivery.outcome) {
+    case InstanceGuard::Delivery::Outcome::no_copy:
         return no_copy();
-    const std::optional<CommandReply> reply = CommandReply::decode(*answer);
+    case InstanceGuard::Delivery::Outcome::no_answer:
+        print(stderr, QStringLiteral("quadron: the running copy of Brenvik Quadron did not answer "
+                                     "%1 within 5 s; it may still act on it\n")
+                          .arg(option));
+        return exit_codes::no_answer_in_time;
+    case InstanceGuard::Delivery::Outcome::answered:
+        break;
+    }
+    const std::optional<CommandReply> reply = CommandReply::decode(delivery.answer);
     if (!reply)
         return unknown();
     if (reply->exit_code == exit_codes::ok)
@@ -109,12 +119,11 @@ int main(int argc, char* argv[])
         return answer_without_window(argc, argv, command);
 
     QApplication app(argc, argv);
+    // Before anything asks for the per-user settings directory, which is named after them.
+    AppSettings::set_application_names();
     // Wayland compositors and portals know the program by its launcher's name.
     QGuiApplication::setDesktopFileName(
         QLatin1String(command.demo ? program_identity::demo_app_id : program_identity::app_id));
-    QCoreApplication::setOrganizationName(QStringLiteral("TOLVEN LABS"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("brenvik-quadron.org"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quadron"));
     // The window hides to the tray and the message boxes come and go; the program ends only
     // when the window says so, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -134,8 +143,9 @@ int main(int argc, char* argv[])
     }
     if (instance.is_running()) {
         if (!instance.send_message(QCoreApplication::translate("Widget", "Rise up!"), 5000))
-            print(stderr, QStringLiteral("quadron: the running copy did not answer\n"));
-        return 0;
+            print(stderr, QStringLiteral("quadron: the running copy of Brenvik Quadron did not "
+                                         "answer within 5 s; its window may still open\n"));
+        return exit_codes::ok;
     }
 
     int result = 0;

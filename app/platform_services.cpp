@@ -40,8 +40,10 @@ PlatformServices PlatformServices::system(bool demo)
     services.hid = std::make_unique<HidapiBackend>();
     services.hot_keys = system_hot_keys();
     services.sleep = std::make_unique<LogindSleepNotifier>();
-    services.settings_path = AppSettings::default_path(demo ? QStringLiteral("config-demo.ini")
-                                                            : QStringLiteral("config.ini"));
+    const QString settings_file =
+        demo ? QStringLiteral("config-demo.ini") : QStringLiteral("config.ini");
+    services.settings_path = AppSettings::default_path(settings_file);
+    AppSettings::take_over_misplaced(services.settings_path, settings_file);
     services.executable_path = QCoreApplication::applicationFilePath();
     services.bus_name =
         QLatin1String(demo ? program_identity::demo_app_id : program_identity::app_id);

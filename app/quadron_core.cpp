@@ -242,7 +242,10 @@ void QuadronCore::load_settings()
     volume_up_global_hot_key = values.volume_up_global_hot_key;
     volume_down_fsModifiers = values.volume_down_fsModifiers;
     volume_down_global_hot_key = values.volume_down_global_hot_key;
-    // An entry the user chose keeps starting this program after it was moved.
+    // The box says what the next logon does: nothing, when the entry has gone or the desktop
+    // disabled it. An entry that starts the program keeps starting it after it was moved.
+    if (autoload_enabled)
+        autoload_enabled = AutostartEntry::starts_at_logon(autostart_file_name);
     if (autoload_enabled)
         AutostartEntry::refresh(executable_path, autostart_file_name);
 }
@@ -279,7 +282,7 @@ SettingRefusal QuadronCore::take_action(int hot_key_id)
 {
     if (!connected())
         return {SettingRefusal::Reason::not_connected,
-                QStringLiteral("no amplifier is connected: nothing changed")};
+                QStringLiteral("no amplifier is connected; --%1 did nothing").arg(QLatin1String(amp_action(hot_key_id).option))};
     state.on_hot_key(hot_key_id);
     return {};
 }

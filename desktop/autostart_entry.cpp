@@ -100,6 +100,39 @@ void AutostartEntry::refresh(const QString& executable_path, const QString& file
         set_enabled(true, executable_path, file_name);
 }
 
+bool AutostartEntry::starts_at_logon(const QString& file_name)
+{
+    const QString path = QStandardPaths::locate(QStandardPaths::GenericConfigLocation,
+                                                QLatin1String("autostart/") + file_name);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        qCWarning(desktop_log,
+                  "autostart is chosen, but there is no autostart entry %s: the program does not "
+                  "start at the next logon",
+                  qUtf8Printable(entry_path(file_name)));
+        return false;
+    }
+    bool in_entry_group = false;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('['))
+            in_entry_group = line == "[Desktop Entry]";
+        const qsizetype equals = line.indexOf('=');
+        if (!in_entry_group || equals < 0)
+            continue;
+        const QByteArray key = line.left(equals).trimmed(), value = line.mid(equals + 1).trimmed();
+        if ((key == "Hidden" && value == "true") ||
+            (key == "X-GNOME-Autostart-enabled" && value == "false")) {
+            qCWarning(desktop_log,
+                      "autostart is chosen, but the desktop has disabled the autostart entry %s "
+                      "(%s): the program does not start at the next logon",
+                      qUtf8Printable(path), line.constData());
+            return false;
+        }
+    }
+    return true;
+}
+
 QString AutostartEntry::entry_text(const QString& executable_path)
 {
     return QLatin1String("[Desktop Entry]\n"

@@ -17,6 +17,11 @@ public:
     // the entry comes from an older version) is written anew; a missing one stays missing.
     static void refresh(const QString& executable_path, const QString& file_name);
 
+    // Whether the next logon starts the program through the entry named file_name: the user's
+    // own, or else the first of the system's. Not when there is none, or when the desktop has
+    // disabled it (Hidden=true, X-GNOME-Autostart-enabled=false); the log then says why.
+    static bool starts_at_logon(const QString& file_name);
+
     // The entry's whole text for executable_path.
     static QString entry_text(const QString& executable_path);
     // The Exec value that starts executable_path and nothing else, whatever characters

@@ -196,6 +196,7 @@ void AmplifierLink::form_update()
         write_newest();
         break;
     }
+    report_lateness();
     report_state();
     if (update_timer && !idle_without_amplifier())
         update_timer->start(update_interval_ms);
@@ -212,10 +213,23 @@ void AmplifierLink::write_newest()
         written_on_connection = true;
         report_problem(LinkProblem::none);
     } else if (device.is_open) {
+        // Not in step while its writes go unanswered: the lamp goes red until one is taken.
+        written_on_connection = false;
         report_problem(LinkProblem::not_answering);
     } else {
         report_problem(LinkProblem::no_amplifier);
     }
+}
+
+// Said once for each run of replies that come after the deadline, not at every exchange.
+void AmplifierLink::report_lateness()
+{
+    if (device.answers_late() == reported_late)
+        return;
+    reported_late = device.answers_late();
+    if (reported_late)
+        qCWarning(device_log, "the amplifier answers late: its replies come after the %d ms limit",
+                  HidDevice::reply_timeout_ms);
 }
 
 void AmplifierLink::set_image(quint64 image_generation, const RegisterImage::Bytes& image)

@@ -76,6 +76,7 @@ private:
     void report_state();
     void report_problem(LinkProblem problem, const QString& detail = {});
     void report_open_failure();
+    void report_lateness();
 
     HidDevice device;
     SyncSession session;
@@ -93,4 +94,5 @@ private:
     bool first_write_pending = false; // the connection's image was read and not yet written
     std::optional<LinkState> reported;
     std::optional<LinkProblem> reported_problem;
+    bool reported_late = false;
 };

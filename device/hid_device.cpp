@@ -58,11 +58,36 @@ bool HidDevice::close_device()
 {
     is_open = false;
     need_identify = true;
+    overdue_code = -1;
+    late = false;
     if (holding) {
         platform->close();
         holding = false;
     }
     return true;
+}
+
+// The reply of the exchange that timed out may still be on its way: it is waited for a while
+// and passed over, with the reports the amplifier sends unasked meanwhile.
+void HidDevice::await_overdue_reply()
+{
+    using clock = std::chrono::steady_clock;
+    const auto code = static_cast<std::uint8_t>(overdue_code);
+    overdue_code = -1;
+    const auto deadline = clock::now() + std::chrono::milliseconds(late_reply_wait_ms);
+    std::array<std::uint8_t, reply_size> report{};
+    for (int stray = 0; stray <= max_stray_reports && !halted; ++stray) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+        const int received =
+            platform->read(report.data(), report.size(), int(std::max<long long>(0, left.count())));
+        if (received <= 0)
+            return; // nothing more came; an I/O error is the exchange's to find
+        if (received == static_cast<int>(reply_size) && report[0] == code) {
+            late = true;
+            return;
+        }
+    }
 }
 
 void HidDevice::drain_stale_reports()
@@ -91,11 +116,16 @@ bool HidDevice::exchange(int command, std::uint8_t* reply, const std::uint8_t* p
     if (payload)
         std::copy(payload, payload + payload_size, out_report.begin() + 2);
 
+    if (overdue_code >= 0)
+        await_overdue_reply();
     drain_stale_reports();
+    if (halted)
+        return false;
     if (!platform->write(out_report.data(), out_report.size()))
         return fail_transaction();
     if (!read_reply(code))
         return fail_transaction();
+    late = false;
     if (reply)
         std::copy(in_report.begin() + 1, in_report.end(), reply);
     return true;
@@ -103,7 +133,7 @@ bool HidDevice::exchange(int command, std::uint8_t* reply, const std::uint8_t* p
 
 // A report whose echo is not the command (one the amplifier sent unasked, or a late reply) is
 // passed over; the transaction fails on an I/O error, a short report, or when no echo has come
-// by the deadline.
+// by the deadline. That last leaves the echo overdue, for the next exchange to wait out.
 bool HidDevice::read_reply(std::uint8_t code)
 {
     using clock = std::chrono::steady_clock;
@@ -116,6 +146,8 @@ bool HidDevice::read_reply(std::uint8_t code)
         in_report[1] = 0;
         const int received = platform->read(in_report.data() + 1, reply_size,
                                             int(std::max<long long>(0, left.count())));
+        if (received == 0)
+            overdue_code = code;
         if (received < static_cast<int>(reply_size))
             return false;
         if (in_report[1] == code)

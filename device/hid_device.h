@@ -19,6 +19,12 @@ public:
     // Reports that are not the reply (unsolicited, or late from an earlier transaction) that a
     // transaction passes over while it waits for its echo.
     static constexpr int max_stray_reports = 16;
+    // After an exchange whose echo did not come by the deadline, the next one first waits this
+    // long for that echo before it writes, so that a late reply is passed over as what it is
+    // and never taken for the next exchange's answer. (A reply later than the deadline and
+    // this wait together cannot be told from the next answer; the wait is short because a
+    // silent amplifier pays it on every exchange.)
+    static constexpr int late_reply_wait_ms = 1000;
 
     // Why no amplifier is held after open_device().
     struct OpenFailure
@@ -53,10 +59,14 @@ public:
     bool exchange(int command, std::uint8_t* reply, const std::uint8_t* payload);
     // From any thread: every exchange from now on fails without touching the amplifier.
     void halt() { halted = true; }
+    // True from the moment the echo of an exchange that had timed out came in late, until an
+    // exchange is answered in time again: the amplifier answers, but after the deadline.
+    bool answers_late() const { return late; }
 
 private:
     bool open_first(std::uint16_t vendor, std::uint16_t product);
     bool read_reply(std::uint8_t code);
+    void await_overdue_reply();
     void drain_stale_reports();
     bool fail_transaction();
 
@@ -64,4 +74,6 @@ private:
     bool holding = false;
     OpenFailure failure;
     std::atomic<bool> halted{false};
+    int overdue_code = -1; // the command whose echo did not come in time, or -1
+    bool late = false;
 };

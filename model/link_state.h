@@ -4,7 +4,7 @@
 enum class LinkState {
     closed,        // no amplifier held
     open,          // held; identification and the first read may still be under way
-    synchronising, // its image was read and a write of ours has been taken
+    synchronising, // its image was read and our last write was taken
 };
 
 // Why an amplifier that answers cannot be driven.

@@ -220,6 +220,8 @@ void AmplifierState::set_link_state(LinkState state)
     } else if (state == LinkState::synchronising) {
         connection.frame_enabled = true;
         connection.lamp_green = true;
+    } else {
+        connection.lamp_green = false; // held, but not (or no longer) in step
     }
     Q_EMIT changed();
 }

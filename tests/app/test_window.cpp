@@ -1,5 +1,6 @@
 // The main window: each control wired to its own register both ways (a slot or a read-back
 // wired to a neighbour fails a row), and its life in the tray.
+#include "autostart_entry.h"
 #include "window_rig.h"
 
 #include <QAction>
@@ -363,10 +364,13 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[General]\nautoload=yes\n");
         file.close();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^autostart is chosen, but there is no autostart "
+                                               "entry .*/brenvik-quadron.desktop: ")));
         WindowRig rig(path);
         rig.show();
         auto* box = rig.find<QCheckBox>(QStringLiteral("autoload_checkBox"));
-        QVERIFY(box->isChecked());
+        QVERIFY(!box->isChecked()); // the next logon starts nothing
         const QDir autostart(config.filePath(QStringLiteral("autostart")));
         QVERIFY(!autostart.exists());
 
@@ -389,6 +393,48 @@ private Q_SLOTS:
         box->setChecked(true); // a file in the way of the entry
         QVERIFY(!box->isChecked());
         QVERIFY(!QSettings(path, QSettings::IniFormat).value(QStringLiteral("autoload")).toBool());
+    }
+
+    // With autoload=true the box says what the next logon does, whatever the desktop did to
+    // the entry meanwhile; an entry it disabled is left as it is.
+    void the_box_shows_the_next_logon_data()
+    {
+        QTest::addColumn<QByteArray>("added"); // to an entry of another executable's
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("enabled") << QByteArray("X-GNOME-Autostart-enabled=true\n") << true;
+        QTest::newRow("hidden") << QByteArray("Hidden=true\n") << false;
+        QTest::newRow("disabled") << QByteArray("X-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("another group's") << QByteArray("[Desktop Action a]\nHidden=true\n") << true;
+    }
+    void the_box_shows_the_next_logon()
+    {
+        QFETCH(QByteArray, added);
+        QFETCH(bool, checked);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QString path = config.filePath(QStringLiteral("config.ini"));
+        const QString entry = config.filePath(QStringLiteral("autostart/brenvik-quadron.desktop"));
+        QVERIFY(QDir(config.path()).mkdir(QStringLiteral("autostart")));
+        const QByteArray text = AutostartEntry::entry_text(QStringLiteral("/old/quadron"))
+                                    .toUtf8()
+                                    .replace("X-GNOME-Autostart-enabled=true\n", "") +
+                                added;
+        for (const auto& [file, content] :
+             {std::pair{path, QByteArray("[General]\nautoload=true\n")}, {entry, text}}) {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
+        }
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        if (!checked)
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral(
+                                     "^autostart is chosen, but the desktop has disabled")));
+        WindowRig rig(path);
+        rig.show();
+        QCOMPARE(rig.find<QCheckBox>(QStringLiteral("autoload_checkBox"))->isChecked(), checked);
+        QFile in(entry);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QCOMPARE(in.readAll().contains("/old/quadron"), !checked); // moved: the entry follows
     }
 
     void the_lamp_says_why_it_is_red_data()

@@ -16,6 +16,16 @@ bool write_all(const QString& path, const QByteArray& text)
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
+// What the settings said in the log while one lives.
+struct Said
+{
+    static inline QStringList lines;
+    QtMessageHandler earlier = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { lines.append(text); });
+    Said() { lines.clear(); }
+    ~Said() { qInstallMessageHandler(earlier); }
+};
+
 } // namespace
 
 // Every case works in a fresh directory: the toolkit caches settings files by size and time
@@ -29,39 +39,46 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("text"); // null: no file at all
         QTest::addColumn<bool>("autoload");
         QTest::addColumn<quint32>("volume_down_key");
-        QTest::newRow("no file") << QByteArray() << false << 67u;
-        QTest::newRow("empty file") << QByteArray("") << false << 67u;
-        const auto row = [](const char* autoload, const char* key, bool on, quint32 value) {
+        QTest::addColumn<int>("said"); // values said in the log: read otherwise than they look
+        QTest::newRow("no file") << QByteArray() << false << 67u << 0;
+        QTest::newRow("empty file") << QByteArray("") << false << 67u << 0;
+        const auto row = [](const char* autoload, const char* key, bool on, quint32 value,
+                            int said) {
             QTest::addRow("%s / %s", autoload, key)
                 << "[General]\nautoload=" + QByteArray(autoload) +
                        "\n[HotKeys]\nvolume_down_global_hot_key=" + key + "\n"
-                << on << value;
+                << on << value << said;
         };
-        row("yes", "0x42", true, 0);
-        row("no", "-1", true, 0);
-        row("TRUE", "4294967295", true, 4294967295u);
-        row("1", "4294967296", true, 0);
-        row("false, false", "99999999999", true, 0);
-        row("False", "  66  ", false, 66);
-        row("  FALSE  ", "6 6", false, 0);
-        row("", "\"66\"", false, 66);
-        row("0", "66, 67", false, 0);
-        row("false", "B", false, 0);
-        row("fAlSe", "", false, 0);
+        row("yes", "0x42", true, 0, 1);
+        row("no", "-1", true, 0, 2);
+        row("TRUE", "4294967295", true, 4294967295u, 0);
+        row("1", "4294967296", true, 0, 1);
+        row("false, false", "99999999999", true, 0, 2);
+        row("False", "  66  ", false, 66, 0);
+        row("  FALSE  ", "6 6", false, 0, 1);
+        row("", "\"66\"", false, 66, 0);
+        row("0", "66, 67", false, 0, 1);
+        row("false", "B", false, 0, 1);
+        row("fAlSe", "", false, 0, 1);
     }
     void load()
     {
         QFETCH(QByteArray, text);
         QFETCH(bool, autoload);
         QFETCH(quint32, volume_down_key);
+        QFETCH(int, said);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("config.ini"));
         QVERIFY(text.isNull() || write_all(path, text));
         SettingsValues expected;
         expected.autoload = autoload;
         expected.volume_down_global_hot_key = volume_down_key;
+        const Said log;
         QCOMPARE(AppSettings::load(path), expected);
         QCOMPARE(QFile::exists(path), !text.isNull()); // reading never creates the file
+        QCOMPARE(Said::lines.size(), said);
+        for (const QString& line : std::as_const(Said::lines))
+            QVERIFY2(line.startsWith(path + u':'), qPrintable(line)); // with the key and text
     }
 
     void save()
@@ -83,6 +100,15 @@ private Q_SLOTS:
                                             "volume_up_fsModifiers=0\n"
                                             "volume_up_global_hot_key=4294967295\n\n"
                                             "[Other]\nname=Звук\n"));
+
+        // A file that cannot be written is said, once however often it is tried.
+        const Said log;
+        QVERIFY(!AppSettings::save(dir.filePath(QStringLiteral("config.ini/config.ini")), values));
+        QVERIFY(!AppSettings::save(dir.filePath(QStringLiteral("config.ini/config.ini")), values));
+        QCOMPARE(Said::lines.size(), 1);
+        QVERIFY2(
+            Said::lines.constFirst().startsWith(QStringLiteral("the settings cannot be written")),
+            qPrintable(Said::lines.constFirst()));
     }
 
     void location_data()

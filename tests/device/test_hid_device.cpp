@@ -131,6 +131,23 @@ private Q_SLOTS:
         QVERIFY(rig.device.exchange(56, nullptr, nullptr));
         QVERIFY(rig.device.is_open && !rig.device.need_identify);
     }
+
+    // Replies that come after the deadline (half a second after it, by the fake's clock) are
+    // each passed over as the late answer they are, never taken for the next exchange's.
+    void late_replies_answer_no_later_exchange()
+    {
+        Rig rig;
+        QVERIFY(rig.device.open_device());
+        rig.device.need_identify = false;
+        rig.amp->reply_delay_ms = HidDevice::reply_timeout_ms + 500;
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(!rig.device.exchange(56, nullptr, nullptr));
+        QVERIFY(rig.device.answers_late());
+        rig.amp->reply_delay_ms = 0;
+        QVERIFY(rig.device.exchange(56, nullptr, nullptr));
+        QVERIFY(!rig.device.answers_late());
+        QVERIFY(rig.amp->pending.empty() && rig.amp->delayed.empty() && rig.device.is_open);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestHidDevice)

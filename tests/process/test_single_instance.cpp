@@ -70,13 +70,18 @@ private Q_SLOTS:
         ::kill(pid_t(pid), SIGSTOP);
         QElapsedTimer clock;
         clock.start();
-        QProcess* waiting = pool.start(copy.executable());
+        QProcess* waiting =
+            pool.start(copy.executable(), {}, QProcessEnvironment::systemEnvironment(),
+                       QProcess::SeparateChannels);
         const bool ended = waiting->waitForFinished(15000);
         const qint64 elapsed = clock.elapsed();
         ::kill(pid_t(pid), SIGCONT);
-        // It waits out its 5 s for an answer, and no more than that by much.
+        // It waits out its 5 s for an answer, and no more than that by much, and says so.
         QVERIFY(ended && waiting->exitStatus() == QProcess::NormalExit);
         QCOMPARE(waiting->exitCode(), 0);
+        QCOMPARE(waiting->readAllStandardError(),
+                 QByteArray("quadron: the running copy of Brenvik Quadron did not answer within "
+                            "5 s; its window may still open\n"));
         QVERIFY2(elapsed >= 4500 && elapsed < 9000, qPrintable(QString::number(elapsed)));
         QCOMPARE(desktop.tray_icons().size(), 1);
         QVERIFY(relays(pool, desktop, pid, copy.executable()));

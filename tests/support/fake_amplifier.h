@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <deque>
 #include <set>
+#include <utility>
 #include <vector>
 
-// A scripted amplifier behind the HID platform interface. It answers at once or not at all,
-// so tests step the program without waiting; the fields say how it behaves next.
+// A scripted amplifier behind the HID platform interface. It answers at once, not at all, or
+// after reply_delay_ms by a clock of its own that only its reads move on, so tests step the
+// program without waiting; the fields say how it behaves next.
 class FakeAmplifier : public HidBackend
 {
 public:
@@ -26,11 +28,14 @@ public:
     int stray_reports = 0;    // reports sent unasked before each reply
     int open_errno = 0;       // opening fails with this, when set
     bool short_replies = false;
+    int reply_delay_ms = 0;
 
     std::vector<Report> received; // every output report, report-ID byte first
     int enumerations = 0;
     int opens = 0;
     std::deque<std::vector<std::uint8_t>> pending; // input reports waiting to be read
+    std::deque<std::pair<long long, std::vector<std::uint8_t>>> delayed; // due, and the reply
+    long long clock_ms = 0;
 
     std::vector<int> commands() const
     {
@@ -84,16 +89,26 @@ public:
             reply[1] = static_cast<std::uint8_t>(variant);
         if (command == 55)
             std::copy(stored_image.begin(), stored_image.end(), reply.begin() + 1);
-        pending.push_back(reply);
+        if (reply_delay_ms > 0)
+            delayed.emplace_back(clock_ms + reply_delay_ms, reply);
+        else
+            pending.push_back(reply);
         return true;
     }
 
-    int read(std::uint8_t* data, std::size_t capacity, int) override
+    int read(std::uint8_t* data, std::size_t capacity, int timeout_ms) override
     {
         if (!is_present())
             return read_error;
-        if (pending.empty())
+        if (pending.empty() && !delayed.empty() && delayed.front().first <= clock_ms + timeout_ms) {
+            clock_ms = std::max(clock_ms, delayed.front().first);
+            pending.push_back(delayed.front().second);
+            delayed.pop_front();
+        }
+        if (pending.empty()) {
+            clock_ms += timeout_ms;
             return 0;
+        }
         const auto reply = pending.front();
         pending.pop_front();
         const std::size_t n = std::min(capacity, reply.size());

@@ -34,6 +34,8 @@ public:
 
     QTemporaryDir dir;
     QProcess process;
+    // The program's error output goes to the test's own unless set otherwise before start().
+    QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel;
 
     struct Result
     {
@@ -94,7 +96,7 @@ public:
             }
         }
         process.setProcessEnvironment(environment());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.setProcessChannelMode(channels);
         command = as_user() + command + arguments;
         process.start(command.takeFirst(), command);
         process.waitForStarted();

@@ -1,5 +1,6 @@
 // The real program against the emulated amplifier, as processes: what the amplifier receives.
 #include "emulated_run.h"
+#include "process_test_support.h"
 
 #include <QtTest>
 
@@ -113,18 +114,37 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config.ini"))));
     }
 
+    // Replies a little past the deadline: every exchange fails, none on the one before's late
+    // echo, so the copy says "does not answer" steadily, and says it and the lateness once.
     void a_late_reply_confuses_no_later_exchange()
     {
         EmulatedRun run;
+        run.channels = QProcess::SeparateChannels;
         run.start();
         QVERIFY(run.wait_for_writes(2));
-        run.write_control(QStringLiteral("reply_delay_ms=3500"));
-        QThread::msleep(5000); // at least one write times out and its reply arrives late
+        run.write_control(QStringLiteral("reply_delay_ms=3300"));
+        QString status;
+        const auto says = [&](const char* start) {
+            status = run.run_program({QStringLiteral("--status")}).out;
+            return status.startsWith(QLatin1String(start));
+        };
+        const auto not_answering = [&] {
+            return says("connected: no\n") &&
+                   status.endsWith(QLatin1String("problem: the amplifier does not answer\n"));
+        };
+        QVERIFY(run.wait_for(not_answering, 5000 * QUADRON_TIME_FACTOR));
+        QVERIFY2(process_test::holds_for(7000, not_answering), qPrintable(status));
         run.write_control(QStringLiteral("reply_delay_ms=0"));
+        QVERIFY(run.wait_for([&] { return says("connected: yes\n"); }, 8000 * QUADRON_TIME_FACTOR));
         const std::size_t writes = run.count_of(56);
-        QVERIFY(run.wait_for_writes(writes + 5, 15000));
-        QVERIFY(run.running());
+        QVERIFY(run.wait_for_writes(writes + 5, 5000 * QUADRON_TIME_FACTOR));
         QCOMPARE(run.count_of(54), std::size_t(1)); // never taken for a new connection
+        run.process.terminate();
+        QVERIFY(run.ended(5000));
+        const QByteArray log = run.process.readAllStandardError();
+        QCOMPARE(log.count("the amplifier does not answer"), 1);
+        QCOMPARE(log.count("the amplifier answers late"), 1);
+        QCOMPARE(log.count("amplifier connected"), 2);
     }
 };
 

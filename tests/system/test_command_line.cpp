@@ -2,8 +2,11 @@
 // settings can run, handed to the running copy, which acts as for the hot key of that name
 // and says why its lamp is red.
 #include "emulated_run.h"
+#include "process_test_support.h"
 
 #include <QtTest>
+
+#include <csignal>
 
 class TestCommandLine : public QObject
 {
@@ -41,6 +44,60 @@ private Q_SLOTS:
         QVERIFY(!run.running()); // nothing was started
     }
 
+    // Every option of Qt's own (QGuiApplication's, QApplication's, the xcb plugin's and X11's)
+    // is let through, with its value where it takes one.
+    void toolkit_options_are_qts_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        for (const char* flag : {"-nograb", "-dograb", "-reverse", "--reverse", "-sync", "-cmap",
+                                 "-widgetcount", "-testability", "-style=fusion",
+                                 "-stylesheet=a.qss", "-qmljsdebugger=port:1234,block"})
+            QTest::newRow(flag) << QStringList{QString::fromLatin1(flag)};
+        for (const auto& [option, value] : {std::pair{"-platform", "offscreen"},
+                                            {"-platformpluginpath", "/opt/qt"},
+                                            {"-platformtheme", "gtk3"},
+                                            {"-plugin", "evdevtouch"},
+                                            {"-qwindowgeometry", "300x200+10+10"},
+                                            {"-geometry", "300x200"},
+                                            {"-qwindowicon", "a.png"},
+                                            {"-icon", "a.png"},
+                                            {"-qwindowtitle", "Q"},
+                                            {"-title", "Q"},
+                                            {"-session", "10d1f2c3"},
+                                            {"-display", ":0"},
+                                            {"-name", "q"},
+                                            {"-visual", "0x21"},
+                                            {"-ncols", "16"},
+                                            {"-im", "ibus"},
+                                            {"-inputstyle", "root"},
+                                            {"-style", "fusion"},
+                                            {"-stylesheet", "a.qss"}})
+            QTest::newRow(option) << QStringList{QString::fromLatin1(option),
+                                                 QString::fromLatin1(value)};
+    }
+    void toolkit_options_are_qts()
+    {
+        QFETCH(QStringList, options);
+        QProcess program;
+        program.start(QStringLiteral(QUADRON_PATH), options << QStringLiteral("--version"));
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(program.readAllStandardOutput(), QByteArray("quadron 1.03\n"));
+        QCOMPARE(program.readAllStandardError(), QByteArray());
+    }
+    // ... and Qt takes them: the copy starts with them as without.
+    void the_copy_starts_with_qts_options()
+    {
+        EmulatedRun run;
+        run.start({QStringLiteral("-nograb"), QStringLiteral("-reverse"),
+                   QStringLiteral("-style=fusion"), QStringLiteral("-qwindowgeometry"),
+                   QStringLiteral("300x200"), QStringLiteral("-name"), QStringLiteral("q")});
+        QVERIFY(run.wait_for([&] {
+            return run.run_program({QStringLiteral("--status")})
+                .out.startsWith(QLatin1String("connected: yes\n"));
+        }));
+    }
+
     void actions_act_as_the_hot_keys_data()
     {
         QTest::addColumn<QString>("action");
@@ -66,6 +123,61 @@ private Q_SLOTS:
         const QString status = run.run_program({QStringLiteral("--status")}).out;
         QVERIFY2(status.contains(QStringLiteral("connected: yes\nvariant: KARVO\n")),
                  qPrintable(status));
+    }
+
+    // A command says what became of it: taken but not answered in time by a stopped copy,
+    // which acts on it once it runs again, or refused while no amplifier is connected.
+    void commands_say_what_happened_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("stopped copy") << QString() << 75
+                                      << QStringLiteral("quadron: the running copy of Brenvik "
+                                                        "Quadron did not answer --volume-up within "
+                                                        "5 s; it may still act on it\n");
+        QTest::newRow("no amplifier")
+            << QStringLiteral("attached=false") << 74
+            << QStringLiteral("quadron: no amplifier is connected; --volume-up did nothing\n");
+    }
+    void commands_say_what_happened()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, exit_code);
+        QFETCH(QString, says);
+        const bool stopped = exit_code == 75;
+        EmulatedRun run(control);
+        run.start();
+        QString status;
+        const auto volume = [&] {
+            status = run.run_program({QStringLiteral("--status")}).out;
+            return status.section(QStringLiteral("volume_db: "), 1).section(u'\n', 0, 0).toInt();
+        };
+        const QString connected = stopped ? QStringLiteral("yes") : QStringLiteral("no");
+        QVERIFY(run.wait_for([&] {
+            volume();
+            return status.startsWith(QStringLiteral("connected: ") + connected);
+        }));
+        const int before = volume();
+        const qint64 pid = run.program_pid();
+        if (stopped)
+            ::kill(pid_t(pid), SIGSTOP);
+        QProcess commands[2]; // at once, so that both wait out the same 5 s
+        for (QProcess& command : commands)
+            command.start(run.program_path(), {QStringLiteral("--volume-up")});
+        for (QProcess& command : commands)
+            command.waitForFinished(10000);
+        if (stopped)
+            ::kill(pid_t(pid), SIGCONT);
+        for (QProcess& command : commands) {
+            QCOMPARE(command.exitCode(), exit_code);
+            QCOMPARE(QString::fromLocal8Bit(command.readAllStandardError()), says);
+            QCOMPARE(command.readAllStandardOutput(), QByteArray());
+        }
+        QVERIFY(run.wait_for([&] { return volume() == before + (stopped ? 2 : 0); },
+                             3000 * QUADRON_TIME_FACTOR));
+        QVERIFY(
+            process_test::holds_for(500, [&] { return volume() == before + (stopped ? 2 : 0); }));
     }
 
     // Beside a real copy (which finds no amplifier) the demo runs as a copy of its own, with
