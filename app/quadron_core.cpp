@@ -95,8 +95,8 @@ QuadronCore::~QuadronCore()
 // the program and the program never waits for the amplifier.
 void QuadronCore::connect_link()
 {
-    connect(link.get(), &AmplifierLink::image_read, &state, &AmplifierState::apply_read_image,
-            Qt::QueuedConnection);
+    connect(link.get(), &AmplifierLink::image_read, &state,
+            &AmplifierState::apply_image_to_controls, Qt::QueuedConnection);
     connect(link.get(), &AmplifierLink::state_changed, &state, &AmplifierState::set_link_state,
             Qt::QueuedConnection);
     connect(link.get(), &AmplifierLink::problem_changed, &state, &AmplifierState::set_link_problem,
@@ -282,7 +282,8 @@ SettingRefusal QuadronCore::take_action(int hot_key_id)
 {
     if (!connected())
         return {SettingRefusal::Reason::not_connected,
-                QStringLiteral("no amplifier is connected; --%1 did nothing").arg(QLatin1String(amp_action(hot_key_id).option))};
+                QStringLiteral("no amplifier is connected; --%1 did nothing")
+                    .arg(QLatin1String(amp_action(hot_key_id).option))};
     state.on_hot_key(hot_key_id);
     return {};
 }

@@ -74,7 +74,7 @@ void Widget::show_state()
     const AmplifierState::Display& display = state.display();
     apply_variant_availability(ui, display.availability_variant);
     ui->amp_version_lineEdit->setText(display.version ? tr(display.version) : tr("N/A"));
-    ui->status_label->setPixmap(display.lamp_green ? green_pixmap : red_pixmap);
+    ui->status_label->setPixmap(display.connected_shown ? green_pixmap : red_pixmap);
     ui->status_label->setToolTip(lamp_tool_tip());
     ui->configuration_frame->setEnabled(display.frame_enabled);
 }
@@ -83,7 +83,7 @@ void Widget::show_state()
 QString Widget::lamp_tool_tip() const
 {
     const AmplifierState::Display& display = state.display();
-    if (display.lamp_green)
+    if (display.connected_shown)
         return tr("Усилитель подключён");
     switch (display.problem) {
     case LinkProblem::no_permission:

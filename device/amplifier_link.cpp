@@ -179,7 +179,7 @@ void AmplifierLink::form_update()
     case SyncSession::Step::UnsupportedVariant:
         report_state();
         Q_EMIT unusable(step == SyncSession::Step::IdentifyFailed ? AmplifierFault::unidentified
-                                                                 : AmplifierFault::unknown_variant,
+                                                                  : AmplifierFault::unknown_variant,
                         session.variant());
         return; // no further cycle
     case SyncSession::Step::ImageRead: {
@@ -207,9 +207,9 @@ void AmplifierLink::write_newest()
     if (!newest || newest->first != generation)
         return;
     first_write_pending = false;
-    RegisterImage::Payload payload{};
-    std::copy(newest->second.begin(), newest->second.end(), payload.begin());
-    if (session.write(payload.data())) {
+    // Refilled from the newest image before every write; the bytes past the image stay zero.
+    std::copy(newest->second.begin(), newest->second.end(), write_payload.begin());
+    if (session.write(write_payload.data())) {
         written_on_connection = true;
         report_problem(LinkProblem::none);
     } else if (device.is_open) {

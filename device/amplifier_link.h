@@ -90,6 +90,7 @@ private:
 
     quint64 generation = 0; // of the image read on the current connection
     std::optional<std::pair<quint64, RegisterImage::Bytes>> newest;
+    RegisterImage::Payload write_payload{};
     bool written_on_connection = false;
     bool first_write_pending = false; // the connection's image was read and not yet written
     std::optional<LinkState> reported;

@@ -167,8 +167,8 @@ void AmplifierState::apply_amp_variant()
     }
 }
 
-void AmplifierState::apply_read_image(quint64 image_generation, int identified,
-                                      const RegisterImage::Bytes& bytes)
+void AmplifierState::apply_image_to_controls(quint64 image_generation, int identified,
+                                             const RegisterImage::Bytes& bytes)
 {
     generation = image_generation;
     variant = identified;
@@ -212,16 +212,16 @@ void AmplifierState::set_link_state(LinkState state)
     link = state;
     if (state == LinkState::closed) {
         connection.frame_enabled = false;
-        if (connection.lamp_green) {
-            connection.lamp_green = false;
+        if (connection.connected_shown) {
+            connection.connected_shown = false;
             variant = 0;
             connection.version = nullptr;
         }
     } else if (state == LinkState::synchronising) {
         connection.frame_enabled = true;
-        connection.lamp_green = true;
+        connection.connected_shown = true;
     } else {
-        connection.lamp_green = false; // held, but not (or no longer) in step
+        connection.connected_shown = false; // held, but not (or no longer) in step
     }
     Q_EMIT changed();
 }

@@ -47,7 +47,7 @@ public:
     // The connection as the window shows it.
     struct Display
     {
-        bool lamp_green = false;
+        bool connected_shown = false; // the green lamp
         bool frame_enabled = true;
         int availability_variant = 0;            // the variant whose controls are offered
         const char* version = nullptr;           // untranslated variant name; none: "N/A"
@@ -103,7 +103,8 @@ public:
 
 public Q_SLOTS:
     // A new connection's image: shown in every control, then handed back for writing.
-    void apply_read_image(quint64 generation, int variant, const RegisterImage::Bytes& image);
+    void apply_image_to_controls(quint64 generation, int variant,
+                                 const RegisterImage::Bytes& image);
     void set_link_state(LinkState state);
     void set_link_problem(LinkProblem problem, const QString& detail);
 

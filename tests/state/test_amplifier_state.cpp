@@ -23,7 +23,7 @@ void connect_state(AmplifierState& state, int variant,
     for (const auto& [offset, byte] : bytes)
         image[offset] = std::uint8_t(byte);
     state.set_link_state(LinkState::open);
-    state.apply_read_image(1, variant, image);
+    state.apply_image_to_controls(1, variant, image);
     state.set_link_state(LinkState::synchronising);
 }
 
@@ -129,13 +129,13 @@ private Q_SLOTS:
         const auto& display = state.display();
         QVERIFY(display.frame_enabled); // as the form starts, until the first cycle
         state.set_link_state(LinkState::closed);
-        QVERIFY(!display.frame_enabled && !display.lamp_green);
+        QVERIFY(!display.frame_enabled && !display.connected_shown);
         connect_state(state, 5, {});
-        QVERIFY(display.frame_enabled && display.lamp_green);
+        QVERIFY(display.frame_enabled && display.connected_shown);
         QCOMPARE(display.version, "SOTRA");
         QCOMPARE(display.availability_variant, 5);
         state.set_link_state(LinkState::closed);
-        QVERIFY(!display.frame_enabled && !display.lamp_green);
+        QVERIFY(!display.frame_enabled && !display.connected_shown);
         QCOMPARE(display.version, nullptr);
         QCOMPARE(state.device_variant(), 0);
         QCOMPARE(display.availability_variant, 5); // the controls stay as the variant left them
