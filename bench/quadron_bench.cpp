@@ -3,6 +3,9 @@
 // and against the emulated amplifier the memory while synchronising, hot-key latency to the
 // amplifier and writes per second. Runs inside tools/with-desktop.
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -211,6 +214,11 @@ int main(int argc, char* argv[])
     Figure latency_median{"hot key to amplifier, median (ms)", {}, {}};
     Figure latency_worst{"hot key to amplifier, worst (ms)", {}, {}};
     Figure writes{"writes per second while connected", {}, {}};
+    Figure set_median{"quadron --set volume to amplifier, median (ms)", {}, {}};
+    Figure set_worst{"quadron --set volume to amplifier, worst (ms)", {}, {}};
+    Figure set_process{"quadron --set process, start to exit, median (ms)", {}, {}};
+    Figure bus_median{"D-Bus volume write to amplifier, median (ms)", {}, {}};
+    Figure bus_worst{"D-Bus volume write to amplifier, worst (ms)", {}, {}};
     Figure plug_median{"plug-in to first command, median (ms)", {}, {}};
     Figure plug_worst{"plug-in to first command, worst (ms)", {}, {}};
 
@@ -304,6 +312,50 @@ int main(int argc, char* argv[])
         latency_median.quadron.append(median(delays));
         latency_worst.quadron.append(*std::max_element(delays.begin(), delays.end()));
 
+        // A script's change: from the command's start (or the D-Bus call) to the changed byte.
+        const auto changed_within = [&](qint64 since) {
+            while (clock_since_start.elapsed() - since < 3000) {
+                for (const LogLine& line : read_log(log, &offset)) {
+                    const int value = static_cast<std::uint8_t>(line.payload[7]);
+                    if (line.command == 56 && value != volume) {
+                        volume = value;
+                        return double(clock_since_start.elapsed() - since);
+                    }
+                }
+                QThread::usleep(500);
+            }
+            return 3000.0;
+        };
+        QList<double> set_delays, set_runs, bus_delays;
+        offset = QFileInfo(log).size();
+        for (int i = 0; i < presses; ++i) {
+            const qint64 started = clock_since_start.elapsed();
+            QProcess command;
+            command.start(program, {QStringLiteral("--set"),
+                                    QStringLiteral("volume=%1").arg(i % 2 ? -31 : -30)});
+            command.waitForFinished();
+            set_runs.append(double(clock_since_start.elapsed() - started));
+            set_delays.append(changed_within(started));
+        }
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        for (int i = 0; i < presses; ++i) {
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                QStringLiteral("org.brenvik_quadron.Quadron"),
+                QStringLiteral("/org/brenvik_quadron/Quadron"),
+                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+            call << QStringLiteral("org.brenvik_quadron.Quadron.Amplifier")
+                 << QStringLiteral("volume")
+                 << QVariant::fromValue(QDBusVariant(i % 2 ? -33 : -32));
+            const qint64 started = clock_since_start.elapsed();
+            bus.call(call);
+            bus_delays.append(changed_within(started));
+        }
+        set_median.quadron.append(median(set_delays));
+        set_worst.quadron.append(*std::max_element(set_delays.begin(), set_delays.end()));
+        set_process.quadron.append(median(set_runs));
+        bus_median.quadron.append(median(bus_delays));
+        bus_worst.quadron.append(*std::max_element(bus_delays.begin(), bus_delays.end()));
+
         // Plugging in: the time from the emulator's plug event to the identification it gets.
         const auto write_control = [&](bool attached) {
             QFile file(control);
@@ -350,7 +402,8 @@ int main(int argc, char* argv[])
                 "sits in the program's memory too.\n\n");
     std::printf("| figure | floor | quadron | ratio |\n|---|---|---|---|\n");
     for (const Figure* f : {&start, &rss_start, &pss_start, &rss_sync, &peak, &cpu_sync, &cpu_idle,
-                            &latency_median, &latency_worst, &writes, &plug_median, &plug_worst}) {
+                            &latency_median, &latency_worst, &set_median, &set_worst, &set_process,
+                            &bus_median, &bus_worst, &writes, &plug_median, &plug_worst}) {
         const int decimals = f == &cpu_sync || f == &cpu_idle ? 3 : 1;
         const double floor_median = median(f->floor);
         const QString ratio = floor_median > 0

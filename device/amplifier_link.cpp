@@ -20,7 +20,7 @@ AmplifierLink::AmplifierLink(std::unique_ptr<HidBackend> platform)
     qRegisterMetaType<LinkProblem>();
     qRegisterMetaType<AmplifierFault>();
     qRegisterMetaType<RegisterImage::Bytes>();
-    device.init_ids(AMPLIFIER_VENDOR_ID, AMPLIFIER_PRODUCT_ID, 0, 0);
+    device.init_ids(AMPLIFIER_VENDOR_ID, AMPLIFIER_PRODUCT_ID);
 }
 
 AmplifierLink::~AmplifierLink()
@@ -87,7 +87,7 @@ void AmplifierLink::stop_timers()
 // the session (a seat switch, say) comes with no udev event.
 bool AmplifierLink::idle_without_amplifier() const
 {
-    return !device.is_open && !device.open_failure().found && watcher && watcher->is_active();
+    return !device.is_open() && !device.open_failure().found && watcher && watcher->is_active();
 }
 
 // A held amplifier costs a presence probe. Without one, the interfaces are listed only when
@@ -96,10 +96,10 @@ void AmplifierLink::check_hid_device()
 {
     const bool look = rescan_pending || !idle_without_amplifier();
     if (polling_enabled && !halted && look) {
-        const bool was_open = device.is_open;
+        const bool was_open = device.is_open();
         rescan_pending = false;
         device.open_device();
-        if (!device.is_open)
+        if (!device.is_open())
             report_open_failure();
         else if (!was_open && update_timer)
             update_timer->start(0); // a new amplifier is identified at once
@@ -212,7 +212,7 @@ void AmplifierLink::write_newest()
     if (session.write(write_payload.data())) {
         written_on_connection = true;
         report_problem(LinkProblem::none);
-    } else if (device.is_open) {
+    } else if (device.is_open()) {
         // Not in step while its writes go unanswered: the lamp goes red until one is taken.
         written_on_connection = false;
         report_problem(LinkProblem::not_answering);
@@ -242,9 +242,9 @@ void AmplifierLink::set_image(quint64 image_generation, const RegisterImage::Byt
 
 void AmplifierLink::report_state()
 {
-    if (!device.is_open)
+    if (!device.is_open())
         written_on_connection = false;
-    const LinkState now = !device.is_open         ? LinkState::closed
+    const LinkState now = !device.is_open()       ? LinkState::closed
                           : written_on_connection ? LinkState::synchronising
                                                   : LinkState::open;
     if (reported == now)

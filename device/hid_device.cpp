@@ -11,14 +11,12 @@ constexpr int max_stale_reports = 16;
 
 HidDevice::HidDevice(std::unique_ptr<HidBackend> backend) : platform(std::move(backend)) {}
 
-void HidDevice::init_ids(int vendor, int product, int alt_vendor, int alt_product)
+void HidDevice::init_ids(int vendor, int product)
 {
     vendor_id = vendor;
     product_id = product;
-    alt_vendor_id = alt_vendor;
-    alt_product_id = alt_product;
-    is_open = false;
-    need_identify = true;
+    open = false;
+    identify_pending = true;
 }
 
 bool HidDevice::open_first(std::uint16_t vendor, std::uint16_t product)
@@ -26,7 +24,7 @@ bool HidDevice::open_first(std::uint16_t vendor, std::uint16_t product)
     for (const auto& candidate : platform->enumerate(vendor, product)) {
         if (platform->open(candidate.path)) {
             holding = true;
-            is_open = true;
+            open = true;
             failure = {};
             return true;
         }
@@ -36,7 +34,6 @@ bool HidDevice::open_first(std::uint16_t vendor, std::uint16_t product)
     return false;
 }
 
-// The second pair counts only when both of its identifiers are set.
 bool HidDevice::open_device()
 {
     if (holding) {
@@ -46,9 +43,7 @@ bool HidDevice::open_device()
     }
     failure = {};
     const auto id = [](int value) { return static_cast<std::uint16_t>(value); };
-    if (open_first(id(vendor_id), id(product_id)) ||
-        (alt_vendor_id > 0 && alt_product_id > 0 &&
-         open_first(id(alt_vendor_id), id(alt_product_id))))
+    if (open_first(id(vendor_id), id(product_id)))
         return true;
     close_device();
     return false;
@@ -56,8 +51,8 @@ bool HidDevice::open_device()
 
 bool HidDevice::close_device()
 {
-    is_open = false;
-    need_identify = true;
+    open = false;
+    identify_pending = true;
     overdue_code = -1;
     late = false;
     if (holding) {
@@ -108,7 +103,7 @@ bool HidDevice::fail_transaction()
 
 bool HidDevice::exchange(int command, std::uint8_t* reply, const std::uint8_t* payload)
 {
-    if (!is_open || halted)
+    if (!open || halted)
         return false;
     const auto code = static_cast<std::uint8_t>(command & 0xFF);
     out_report[0] = 0;

@@ -36,16 +36,15 @@ public:
 
     explicit HidDevice(std::unique_ptr<HidBackend> platform);
 
-    bool is_open = false;
-    bool need_identify = true;
-    int vendor_id = 0;
-    int product_id = 0;
-    int alt_vendor_id = 0;
-    int alt_product_id = 0;
     std::array<std::uint8_t, report_size> out_report{};
     std::array<std::uint8_t, report_size> in_report{};
 
-    void init_ids(int vendor, int product, int alt_vendor, int alt_product);
+    void init_ids(int vendor, int product);
+    // Held: a matching amplifier was opened and has not gone since.
+    bool is_open() const { return open; }
+    // The held amplifier has not identified itself yet on this connection.
+    bool need_identify() const { return identify_pending; }
+    void identified() { identify_pending = false; }
     // True when a matching device is held on return. A held device costs one presence probe;
     // otherwise the interfaces with the accepted identifiers are listed and the first that
     // opens is taken.
@@ -71,6 +70,10 @@ private:
     bool fail_transaction();
 
     std::unique_ptr<HidBackend> platform;
+    int vendor_id = 0;
+    int product_id = 0;
+    bool open = false;
+    bool identify_pending = true;
     bool holding = false;
     OpenFailure failure;
     std::atomic<bool> halted{false};

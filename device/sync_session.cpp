@@ -7,20 +7,20 @@ SyncSession::SyncSession(HidDevice& link) : device(link) {}
 
 SyncSession::Step SyncSession::failed(Step when_present) const
 {
-    return device.is_open ? when_present : Step::Lost;
+    return device.is_open() ? when_present : Step::Lost;
 }
 
 SyncSession::Step SyncSession::prepare()
 {
-    if (!device.is_open)
+    if (!device.is_open())
         return Step::NotOpen;
-    if (device.need_identify) {
+    if (device.need_identify()) {
         if (!device.exchange(HID_CMD_IDENTIFY, reply_buffer.data(), nullptr))
             return failed(Step::IdentifyFailed);
         identified_variant = reply_buffer[1];
         if (!is_supported_variant(identified_variant))
             return Step::UnsupportedVariant;
-        device.need_identify = false;
+        device.identified();
         image_pending = true;
     }
     if (image_pending) {
@@ -34,7 +34,7 @@ SyncSession::Step SyncSession::prepare()
 
 bool SyncSession::write(const std::uint8_t* payload)
 {
-    if (!device.is_open || device.need_identify || image_pending)
+    if (!device.is_open() || device.need_identify() || image_pending)
         return false;
     return device.exchange(HID_CMD_WRITE_IMAGE, nullptr, payload);
 }
