@@ -10,19 +10,6 @@ using S = AmpSetting;
 using Kind = AmpSetting::Kind;
 using C = AmplifierState::Controls;
 
-constexpr std::size_t slot(LevelChannel channel)
-{
-    return static_cast<std::size_t>(channel);
-}
-constexpr std::size_t slot(ToneBand band)
-{
-    return static_cast<std::size_t>(band);
-}
-constexpr std::size_t slot(IndexField field)
-{
-    return static_cast<std::size_t>(field);
-}
-
 // The rows' readers and writers, one per kind of control.
 template <LevelChannel channel> S level(const char* name, unsigned lacking = 0)
 {

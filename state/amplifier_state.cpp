@@ -7,19 +7,6 @@
 
 namespace {
 
-constexpr std::size_t slot(LevelChannel channel)
-{
-    return static_cast<std::size_t>(channel);
-}
-constexpr std::size_t slot(ToneBand band)
-{
-    return static_cast<std::size_t>(band);
-}
-constexpr std::size_t slot(IndexField field)
-{
-    return static_cast<std::size_t>(field);
-}
-
 constexpr LevelChannel faders[] = {LevelChannel::FL, LevelChannel::FR, LevelChannel::RL,
                                    LevelChannel::RR};
 

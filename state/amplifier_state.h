@@ -10,6 +10,20 @@
 #include <array>
 #include <functional>
 
+// Where a channel, a band or a field sits in the arrays of Controls.
+constexpr std::size_t slot(LevelChannel channel)
+{
+    return static_cast<std::size_t>(channel);
+}
+constexpr std::size_t slot(ToneBand band)
+{
+    return static_cast<std::size_t>(band);
+}
+constexpr std::size_t slot(IndexField field)
+{
+    return static_cast<std::size_t>(field);
+}
+
 // The amplifier as the program knows it, apart from any window: the register image with its
 // mirrors, what each control shows, the variant and the connection. Every change goes through
 // here, whether it comes from a control, a hot key or a freshly read image, so the window is
