@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -328,7 +329,13 @@ int main(int argc, char* argv[])
         };
         QList<double> set_delays, set_runs, bus_delays;
         offset = QFileInfo(log).size();
+        // Each change waits a random part of a cycle first: one that follows the write just
+        // seen would always wait a whole cycle, one that comes at random waits half of one.
+        const auto at_random_phase = [] {
+            QThread::msleep(QRandomGenerator::global()->bounded(100));
+        };
         for (int i = 0; i < presses; ++i) {
+            at_random_phase();
             const qint64 started = clock_since_start.elapsed();
             QProcess command;
             command.start(program, {QStringLiteral("--set"),
@@ -346,6 +353,7 @@ int main(int argc, char* argv[])
             call << QStringLiteral("org.brenvik_quadron.Quadron.Amplifier")
                  << QStringLiteral("volume")
                  << QVariant::fromValue(QDBusVariant(i % 2 ? -33 : -32));
+            at_random_phase();
             const qint64 started = clock_since_start.elapsed();
             bus.call(call);
             bus_delays.append(changed_within(started));
