@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "instance_guard.h"
+#include "program_identity.h"
 #include "termination_signals.h"
 #include "widget.h"
 
@@ -76,7 +77,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     // Wayland compositors and portals know the program by its launcher's name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("brenvik-quadron"));
+    QGuiApplication::setDesktopFileName(
+        QLatin1String(command.demo ? program_identity::demo_app_id : program_identity::app_id));
     // The window hides to the tray and the message boxes come and go; the program ends only
     // when the window says so, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -208,10 +208,11 @@ QString Widget::status_report() const
     if (!state.display().problem_detail.isEmpty())
         problem += QStringLiteral(" (") + state.display().problem_detail + QLatin1Char(')');
     return QStringLiteral("connected: %1\nvariant: %2\nvolume_db: %3\nsubwoofer_db: %4\n"
-                          "muted: %5\nproblem: %6\n")
+                          "muted: %5\nproblem: %6\nhot_keys: %7\n")
         .arg(yes_no(state.link_state() == LinkState::synchronising),
              version ? QString::fromLatin1(version) : QStringLiteral("none"),
-             level(LevelChannel::Volume), level(LevelChannel::Sub), yes_no(muted), problem);
+             level(LevelChannel::Volume), level(LevelChannel::Sub), yes_no(muted), problem,
+             hot_keys->status());
 }
 
 // Without a notification area there is no way back to a hidden window, so closing it ends

@@ -17,6 +17,11 @@ public:
     // the entry comes from an older version) is written anew; a missing one stays missing.
     static void refresh(const QString& executable_path, const QString& file_name);
 
+    // An entry under a file name an earlier version used takes the current name, so that it
+    // goes on starting the program and the program's own box finds it; beside an entry of the
+    // current name it is removed, as the session would start the program twice.
+    static void adopt(const QString& former_file_name, const QString& file_name);
+
     // The entry's whole text for executable_path.
     static QString entry_text(const QString& executable_path);
     // The Exec value that starts executable_path and nothing else, whatever characters

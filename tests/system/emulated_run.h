@@ -34,6 +34,7 @@ public:
 
     QTemporaryDir dir;
     QProcess process;
+    QString error_file; // where the error output goes, if not to the test's own
 
     struct Result
     {
@@ -94,7 +95,10 @@ public:
             }
         }
         process.setProcessEnvironment(environment());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (error_file.isEmpty())
+            process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        else
+            process.setStandardErrorFile(error_file);
         command = as_user() + command + arguments;
         process.start(command.takeFirst(), command);
         process.waitForStarted();
