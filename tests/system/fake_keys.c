@@ -15,17 +15,17 @@
 #include <string.h>
 #include <wayland-client.h>
 
-static struct org_kde_kwin_fake_input *fake_input;
+static struct org_kde_kwin_fake_input* fake_input;
 
-static void global_added(void *data, struct wl_registry *registry, uint32_t name,
-                         const char *interface, uint32_t version)
+static void global_added(void* data, struct wl_registry* registry, uint32_t name,
+                         const char* interface, uint32_t version)
 {
     (void)data;
     if (strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
         fake_input = wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4);
 }
 
-static void global_removed(void *data, struct wl_registry *registry, uint32_t name)
+static void global_removed(void* data, struct wl_registry* registry, uint32_t name)
 {
     (void)data;
     (void)registry;
@@ -34,14 +34,14 @@ static void global_removed(void *data, struct wl_registry *registry, uint32_t na
 
 static const struct wl_registry_listener registry_listener = {global_added, global_removed};
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
-    struct wl_display *display = wl_display_connect(NULL);
+    struct wl_display* display = wl_display_connect(NULL);
     if (!display) {
         fprintf(stderr, "quadron-fake-keys: no Wayland display\n");
         return 1;
     }
-    struct wl_registry *registry = wl_display_get_registry(display);
+    struct wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registry_listener, NULL);
     wl_display_roundtrip(display);
     if (!fake_input) {
@@ -53,9 +53,9 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         unsigned keys[8];
         int count = 0;
-        char *rest = argv[i];
+        char* rest = argv[i];
         while (*rest && count < 8) {
-            char *end;
+            char* end;
             unsigned long key = strtoul(rest, &end, 10);
             if (end == rest || (*end && *end != '+')) {
                 fprintf(stderr, "quadron-fake-keys: bad combination %s\n", argv[i]);
@@ -66,11 +66,13 @@ int main(int argc, char *argv[])
         }
         /* One event at a time, each taken before the next, as from a keyboard. */
         for (int k = 0; k < count; ++k) {
-            org_kde_kwin_fake_input_keyboard_key(fake_input, keys[k], WL_KEYBOARD_KEY_STATE_PRESSED);
+            org_kde_kwin_fake_input_keyboard_key(fake_input, keys[k],
+                                                 WL_KEYBOARD_KEY_STATE_PRESSED);
             wl_display_roundtrip(display);
         }
         for (int k = count - 1; k >= 0; --k) {
-            org_kde_kwin_fake_input_keyboard_key(fake_input, keys[k], WL_KEYBOARD_KEY_STATE_RELEASED);
+            org_kde_kwin_fake_input_keyboard_key(fake_input, keys[k],
+                                                 WL_KEYBOARD_KEY_STATE_RELEASED);
             wl_display_roundtrip(display);
         }
     }
