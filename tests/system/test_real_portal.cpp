@@ -86,6 +86,10 @@ public:
         qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
         qunsetenv("DISPLAY");
 
+        // First, so that nothing started from here reaches the session the test runs in.
+        if (!bus.start("DBUS_SESSION_BUS_ADDRESS"))
+            return fail(QStringLiteral("dbus-daemon did not start"));
+
         // KWin lets a client use fake input only when the client's desktop entry asks for it.
         if (!write_file(path("data") + QStringLiteral("/applications/quadron-fake-keys.desktop"),
                         "[Desktop Entry]\nType=Application\nName=Fake keys\nNoDisplay=true\n"
@@ -99,9 +103,6 @@ public:
             if (!found.isEmpty())
                 QProcess::execute(found, {QStringLiteral("--noincremental")});
         }
-
-        if (!bus.start("DBUS_SESSION_BUS_ADDRESS"))
-            return fail(QStringLiteral("dbus-daemon did not start"));
 
         // The installed binary may carry a file capability that a container refuses to exec
         // (EPERM); a plain copy has none.
