@@ -2,6 +2,7 @@
 
 #include "amplifier_state.h"
 #include "app_settings.h"
+#include "autostart_entry.h"
 #include "hidapi_backend.h"
 #include "logind_sleep_notifier.h"
 #include "portal_hot_keys.h"
@@ -9,17 +10,13 @@
 #include "x11_hot_keys.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QGuiApplication>
 
 namespace {
 
-// The desktop entry the package installs, by which a portal knows the program.
-const char desktop_app_id[] = "brenvik-quadron";
-
 // Under X11 the program grabs its keys itself; elsewhere (a native Wayland session) it asks
-// the desktop, through its portal, for global shortcuts.
-std::unique_ptr<HotKeyService> system_hot_keys()
+// the desktop, through its portal, for global shortcuts, under the id of its desktop entry.
+std::unique_ptr<HotKeyService> system_hot_keys(const char* app_id)
 {
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return std::make_unique<X11HotKeys>();
@@ -28,8 +25,7 @@ std::unique_ptr<HotKeyService> system_hot_keys()
         shortcuts.push_back(
             {action.hot_key_id, QLatin1String(action.option),
              QCoreApplication::translate("PlatformServices", action.shortcut_text)});
-    return std::make_unique<PortalHotKeys>(QDBusConnection::sessionBus(),
-                                           QLatin1String(desktop_app_id), std::move(shortcuts));
+    return std::make_unique<PortalHotKeys>(QLatin1String(app_id), std::move(shortcuts));
 }
 
 } // namespace
@@ -38,7 +34,8 @@ PlatformServices PlatformServices::system(bool demo)
 {
     PlatformServices services;
     services.hid = std::make_unique<HidapiBackend>();
-    services.hot_keys = system_hot_keys();
+    services.hot_keys =
+        system_hot_keys(demo ? program_identity::demo_app_id : program_identity::app_id);
     services.sleep = std::make_unique<LogindSleepNotifier>();
     const QString settings_file =
         demo ? QStringLiteral("config-demo.ini") : QStringLiteral("config.ini");
@@ -50,7 +47,12 @@ PlatformServices PlatformServices::system(bool demo)
     if (demo) {
         services.executable_path =
             QCoreApplication::applicationDirPath() + QStringLiteral("/quadron-demo");
-        services.autostart_file_name = QStringLiteral("brenvik-quadron-demo.desktop");
+        services.autostart_file_name =
+            QLatin1String(program_identity::demo_app_id) + QLatin1String(".desktop");
     }
+    // Earlier versions named the entry after the package; the user's choice moves along.
+    AutostartEntry::adopt(demo ? QStringLiteral("brenvik-quadron-demo.desktop")
+                               : QStringLiteral("brenvik-quadron.desktop"),
+                          services.autostart_file_name);
     return services;
 }

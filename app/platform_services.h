@@ -2,6 +2,7 @@
 
 #include "hid_backend.h"
 #include "hot_key_service.h"
+#include "program_identity.h"
 #include "sleep_notifier.h"
 
 #include <QString>
@@ -16,9 +17,10 @@ struct PlatformServices
     std::unique_ptr<HotKeyService> hot_keys;
     std::unique_ptr<SleepNotifier> sleep;
     QString settings_path;
-    // What the autostart entry starts, and the entry's file name.
+    // What the autostart entry starts, and the entry's file name (the program's app id).
     QString executable_path;
-    QString autostart_file_name = QStringLiteral("brenvik-quadron.desktop");
+    QString autostart_file_name =
+        QLatin1String(program_identity::app_id) + QLatin1String(".desktop");
     // The name the D-Bus interface is offered under on the session bus; none: not offered.
     QString bus_name;
     // The program runs the amplifier link on its own thread; tests step it by hand instead.

@@ -353,9 +353,9 @@ QString QuadronCore::status_report() const
     const bool muted = shown.level_muted[static_cast<std::size_t>(LevelChannel::Volume)] ||
                        shown.soft_mute || shown.hard_mute;
     return QStringLiteral("connected: %1\nvariant: %2\nvolume_db: %3\nsubwoofer_db: %4\n"
-                          "muted: %5\nproblem: %6\n")
+                          "muted: %5\nproblem: %6\nhot_keys: %7\n")
         .arg(yes_no(connected()), variant_name(), level(LevelChannel::Volume),
-             level(LevelChannel::Sub), yes_no(muted), problem_text());
+             level(LevelChannel::Sub), yes_no(muted), problem_text(), hot_keys->status());
 }
 
 QString QuadronCore::field_text(const QString& name) const

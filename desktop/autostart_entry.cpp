@@ -133,6 +133,18 @@ bool AutostartEntry::starts_at_logon(const QString& file_name)
     return true;
 }
 
+void AutostartEntry::adopt(const QString& former_file_name, const QString& file_name)
+{
+    const QString former = entry_path(former_file_name);
+    if (!QFileInfo::exists(former))
+        return;
+    const QString path = entry_path(file_name);
+    if (QFileInfo::exists(path) ? QFile::remove(former) : QFile::rename(former, path))
+        return;
+    qCWarning(desktop_log, "the autostart entry %s cannot be renamed to %s", qUtf8Printable(former),
+              qUtf8Printable(path));
+}
+
 QString AutostartEntry::entry_text(const QString& executable_path)
 {
     return QLatin1String("[Desktop Entry]\n"

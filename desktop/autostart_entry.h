@@ -21,6 +21,10 @@ public:
     // own, or else the first of the system's. Not when there is none, or when the desktop has
     // disabled it (Hidden=true, X-GNOME-Autostart-enabled=false); the log then says why.
     static bool starts_at_logon(const QString& file_name);
+    // An entry under a file name an earlier version used takes the current name, so that it
+    // goes on starting the program and the program's own box finds it; beside an entry of the
+    // current name it is removed, as the session would start the program twice.
+    static void adopt(const QString& former_file_name, const QString& file_name);
 
     // The entry's whole text for executable_path.
     static QString entry_text(const QString& executable_path);

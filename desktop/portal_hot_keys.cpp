@@ -8,9 +8,9 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QStringList>
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -30,18 +30,29 @@ QString describe_response(uint response)
                          : QStringLiteral("the desktop refused it (%1)").arg(response);
 }
 
+QString private_connection_name()
+{
+    static std::atomic<int> made{0};
+    return QStringLiteral("quadron-portal-%1").arg(++made);
+}
+
 } // namespace
 
-PortalHotKeys::PortalHotKeys(const QDBusConnection& session_bus, const QString& desktop_app_id,
-                             std::vector<Shortcut> offered, QObject* parent)
-    : HotKeyService(parent), bus(session_bus), app_id(desktop_app_id), shortcuts(std::move(offered))
+PortalHotKeys::PortalHotKeys(const QString& desktop_app_id, std::vector<Shortcut> offered,
+                             QObject* parent)
+    : HotKeyService(parent), connection_name(private_connection_name()),
+      bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connection_name)),
+      app_id(desktop_app_id), shortcuts(std::move(offered))
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcutList>();
 }
 
 // The desktop ends the session when the program's connection closes.
-PortalHotKeys::~PortalHotKeys() = default;
+PortalHotKeys::~PortalHotKeys()
+{
+    QDBusConnection::disconnectFromBus(connection_name);
+}
 
 bool PortalHotKeys::register_hot_key(int id, quint32 modifiers, quint32 virtual_key)
 {
@@ -56,14 +67,38 @@ bool PortalHotKeys::register_hot_key(int id, quint32 modifiers, quint32 virtual_
     return true;
 }
 
+QString PortalHotKeys::status() const
+{
+    switch (step) {
+    case Step::queued:
+        return queued.empty() ? QStringLiteral("none: no shortcut was asked for")
+                              : QStringLiteral("none: not asked yet");
+    case Step::creating:
+    case Step::listing:
+    case Step::binding:
+    case Step::relisting:
+        return QStringLiteral("none: waiting for the desktop's answer");
+    case Step::bound:
+        if (bound.isEmpty())
+            return QStringLiteral("none: the desktop bound no shortcut") +
+                   (binding_refused.isEmpty() ? QString()
+                                              : QStringLiteral(" (") + binding_refused + u')');
+        return QStringLiteral("portal: ") + bound.join(QLatin1Char(' '));
+    case Step::failed:
+        break;
+    }
+    return QStringLiteral("none: ") + failure;
+}
+
 void PortalHotKeys::begin()
 {
     if (!bus.isConnected()) {
         fail(QStringLiteral("there is no session bus"));
         return;
     }
-    // Newer portals learn a program's name this way when no sandbox tells them; older ones do
-    // without, and the shortcuts work there all the same.
+    // Newer portals learn a program's id this way when no sandbox tells them; it must come
+    // before any other call on the connection. Older ones name the shortcuts' group after the
+    // session instead, and the shortcuts work there all the same.
     QDBusMessage registration = QDBusMessage::createMethodCall(
         portal_service, portal_path, QStringLiteral("org.freedesktop.host.portal.Registry"),
         QStringLiteral("Register"));
@@ -72,7 +107,10 @@ void PortalHotKeys::begin()
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         if (w->isError())
-            qCDebug(desktop_log, "portal registry: %s", qUtf8Printable(w->error().message()));
+            qCDebug(desktop_log,
+                    "the portal does not take the id %s (%s): the desktop names the "
+                    "shortcuts after the session",
+                    qUtf8Printable(app_id), qUtf8Printable(w->error().message()));
         create_session();
     });
 }
@@ -83,7 +121,9 @@ void PortalHotKeys::create_session()
     bus.connect(portal_service, portal_path, shortcuts_interface, QStringLiteral("Activated"), this,
                 SLOT(shortcut_activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
     request(QStringLiteral("CreateSession"), {},
-            {{QStringLiteral("session_handle_token"), QStringLiteral("quadron")}}, Step::creating);
+            {{QStringLiteral("session_handle_token"), QStringLiteral("quadron")},
+             {QStringLiteral("shortcuts"), wanted()}},
+            Step::creating);
 }
 
 // A portal call answers at once with the path of a request object, and later, through the
@@ -114,6 +154,12 @@ void PortalHotKeys::request(const QString& method, QVariantList arguments, QVari
             });
 }
 
+void PortalHotKeys::list(Step next)
+{
+    request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(session_path))},
+            {}, next);
+}
+
 void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
                                      const QDBusMessage& message)
 {
@@ -122,17 +168,13 @@ void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
     bus.disconnect(portal_service, request_path, request_interface, QStringLiteral("Response"),
                    this, response_slot());
     request_path.clear();
-    if (response != 0) {
-        fail(QStringLiteral("%1 shortcuts: %2")
-                 .arg(step == Step::creating  ? QStringLiteral("a session for")
-                      : step == Step::listing ? QStringLiteral("listing the")
-                                              : QStringLiteral("binding the"),
-                      describe_response(response)));
-        return;
-    }
 
     switch (step) {
     case Step::creating: {
+        if (response != 0) {
+            fail(QStringLiteral("a session for shortcuts: ") + describe_response(response));
+            return;
+        }
         // A string in most portals, an object path in some.
         const QVariant handle = results.value(QStringLiteral("session_handle"));
         session_path = handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
@@ -142,35 +184,37 @@ void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
             fail(QStringLiteral("the desktop gave no shortcuts session"));
             return;
         }
-        request(QStringLiteral("ListShortcuts"),
-                {QVariant::fromValue(QDBusObjectPath(session_path))}, {}, Step::listing);
+        list(Step::listing);
         break;
     }
-    case Step::listing: {
-        QStringList listed;
-        for (const PortalShortcut& shortcut :
-             qdbus_cast<PortalShortcutList>(results.value(QStringLiteral("shortcuts"))))
-            listed.append(shortcut.name);
-        const bool all_listed = std::all_of(queued.begin(), queued.end(), [&](const Queued& q) {
-            return listed.contains(q.shortcut->name);
-        });
-        if (all_listed) {
-            step = Step::bound;
+    case Step::listing:
+        if (response != 0) {
+            fail(QStringLiteral("listing the shortcuts: ") + describe_response(response));
+            return;
+        }
+        if (take_bound(results)) {
             qCDebug(desktop_log, "the desktop remembers the shortcuts %s",
-                    qUtf8Printable(listed.join(QLatin1Char(' '))));
+                    qUtf8Printable(bound.join(QLatin1Char(' '))));
+            finish();
         } else {
             bind();
         }
         break;
+    case Step::binding: {
+        // A list counts whatever the response says (GNOME 48 answers 2 with the full list).
+        const bool all = take_bound(results);
+        if (response != 0 && results.value(QStringLiteral("shortcuts")).isNull())
+            binding_refused = describe_response(response);
+        if (all || response != 0)
+            finish();
+        else
+            list(Step::relisting);
+        break;
     }
-    case Step::binding:
-        step = Step::bound;
-        for (const PortalShortcut& shortcut :
-             qdbus_cast<PortalShortcutList>(results.value(QStringLiteral("shortcuts"))))
-            qCDebug(
-                desktop_log, "%s: %s", qUtf8Printable(shortcut.name),
-                qUtf8Printable(
-                    shortcut.properties.value(QStringLiteral("trigger_description")).toString()));
+    case Step::relisting:
+        if (response == 0)
+            take_bound(results);
+        finish();
         break;
     case Step::queued:
     case Step::bound:
@@ -179,20 +223,69 @@ void PortalHotKeys::request_answered(uint response, const QVariantMap& results,
     }
 }
 
+bool PortalHotKeys::take_bound(const QVariantMap& results)
+{
+    QStringList named;
+    for (const PortalShortcut& shortcut :
+         qdbus_cast<PortalShortcutList>(results.value(QStringLiteral("shortcuts")))) {
+        named.append(shortcut.name);
+        const QString keys =
+            shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+        if (!keys.isEmpty())
+            qCDebug(desktop_log, "%s: %s", qUtf8Printable(shortcut.name), qUtf8Printable(keys));
+    }
+    QStringList now;
+    for (const Shortcut& shortcut : shortcuts) {
+        const bool asked = std::any_of(queued.begin(), queued.end(),
+                                       [&](const Queued& q) { return q.shortcut == &shortcut; });
+        if (asked && (bound.contains(shortcut.name) || named.contains(shortcut.name)))
+            now.append(shortcut.name);
+    }
+    bound = now;
+    return bound.size() == qsizetype(queued.size());
+}
+
 // All of them at once: a desktop may take a binding as the program's whole set. A trigger is
 // only a wish; the desktop may let the user choose another, and what it settles on stands.
+QVariant PortalHotKeys::wanted() const
+{
+    PortalShortcutList list;
+    for (const Queued& q : queued) {
+        list.append({q.shortcut->name,
+                     {{QStringLiteral("description"), q.shortcut->description},
+                      {QStringLiteral("preferred_trigger"), q.trigger}}});
+    }
+    return QVariant::fromValue(list);
+}
+
 void PortalHotKeys::bind()
 {
-    PortalShortcutList wanted;
-    for (const Queued& q : queued) {
-        wanted.append({q.shortcut->name,
-                       {{QStringLiteral("description"), q.shortcut->description},
-                        {QStringLiteral("preferred_trigger"), q.trigger}}});
-    }
     request(QStringLiteral("BindShortcuts"),
-            {QVariant::fromValue(QDBusObjectPath(session_path)), QVariant::fromValue(wanted),
-             QString()},
-            {}, Step::binding);
+            {QVariant::fromValue(QDBusObjectPath(session_path)), wanted(), QString()}, {},
+            Step::binding);
+}
+
+// Said once: which shortcuts the desktop did not bind, and what can do their work instead.
+void PortalHotKeys::finish()
+{
+    step = Step::bound;
+    QStringList missing, commands;
+    for (const Shortcut& shortcut : shortcuts) {
+        if (!bound.contains(shortcut.name)) {
+            missing.append(shortcut.name);
+            commands.append(QStringLiteral("\"quadron --") + shortcut.name + u'"');
+        }
+    }
+    if (missing.isEmpty())
+        return;
+    qCWarning(desktop_log,
+              "Global hot keys: the desktop did not bind %s%s - the desktop's keyboard settings "
+              "can run %s instead.",
+              qUtf8Printable(missing.join(QStringLiteral(", "))),
+              qUtf8Printable(binding_refused.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral(" (") + binding_refused + u')'),
+              qUtf8Printable(commands.join(QStringLiteral(", "))));
 }
 
 void PortalHotKeys::shortcut_activated(const QDBusObjectPath& session, const QString& name,
@@ -211,6 +304,7 @@ void PortalHotKeys::fail(const QString& reason)
     if (step == Step::failed)
         return;
     step = Step::failed;
+    failure = reason;
     if (!request_path.isEmpty())
         bus.disconnect(portal_service, request_path, request_interface, QStringLiteral("Response"),
                        this, response_slot());

@@ -146,6 +146,11 @@ bool X11HotKeys::register_hot_key(int id, quint32 modifiers, quint32 virtual_key
     return true;
 }
 
+QString X11HotKeys::status() const
+{
+    return state ? QStringLiteral("x11") : QStringLiteral("none: no X11 display");
+}
+
 bool X11HotKeys::grab(Binding& binding)
 {
     binding.keycodes.clear();

@@ -21,6 +21,8 @@ public:
     // here or the keymap cannot produce it, when this object already holds it, and when
     // another client holds it.
     bool register_hot_key(int id, quint32 modifiers, quint32 virtual_key) override;
+    // "x11" whenever there is an X display to grab keys on.
+    QString status() const override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

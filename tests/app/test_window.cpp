@@ -366,7 +366,7 @@ private Q_SLOTS:
         file.close();
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
                                                "^autostart is chosen, but there is no autostart "
-                                               "entry .*/brenvik-quadron.desktop: ")));
+                                               "entry .*/org.brenvik_quadron.Quadron.desktop: ")));
         WindowRig rig(path);
         rig.show();
         auto* box = rig.find<QCheckBox>(QStringLiteral("autoload_checkBox"));
@@ -413,7 +413,7 @@ private Q_SLOTS:
         QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         const QString path = config.filePath(QStringLiteral("config.ini"));
-        const QString entry = config.filePath(QStringLiteral("autostart/brenvik-quadron.desktop"));
+        const QString entry = config.filePath(QStringLiteral("autostart/org.brenvik_quadron.Quadron.desktop"));
         QVERIFY(QDir(config.path()).mkdir(QStringLiteral("autostart")));
         const QByteArray text = AutostartEntry::entry_text(QStringLiteral("/old/quadron"))
                                     .toUtf8()

@@ -48,14 +48,14 @@ class TestAutostartEntry : public QObject
     Q_OBJECT
     QTemporaryDir config;
     QString entry;
-    const QString name = QStringLiteral("brenvik-quadron.desktop");
+    const QString name = QStringLiteral("org.brenvik_quadron.Quadron.desktop");
 
 private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        entry = config.filePath(QStringLiteral("autostart/brenvik-quadron.desktop"));
-        QCOMPARE(AutostartEntry::entry_path(QStringLiteral("brenvik-quadron.desktop")), entry);
+        entry = config.filePath(QStringLiteral("autostart/org.brenvik_quadron.Quadron.desktop"));
+        QCOMPARE(AutostartEntry::entry_path(name), entry);
     }
     void starts_exactly_the_executable_data()
     {
@@ -112,6 +112,26 @@ private Q_SLOTS:
         QVERIFY(AutostartEntry::set_enabled(false, moved, name));
         AutostartEntry::refresh(moved, name);
         QVERIFY(!QFile::exists(autostart));
+    }
+
+    // An entry an earlier version wrote under the package's name takes the app id's name,
+    // what it starts unchanged; beside one of the current name it goes. Without one, nothing
+    // is made.
+    void a_former_entry_is_adopted()
+    {
+        const QString former_name = QStringLiteral("brenvik-quadron.desktop");
+        const QString former = AutostartEntry::entry_path(former_name);
+        AutostartEntry::adopt(former_name, name);
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(AutostartEntry::set_enabled(true, QStringLiteral("/usr/bin/quadron"), former_name));
+        AutostartEntry::adopt(former_name, name);
+        QVERIFY(!QFile::exists(former));
+        QCOMPARE(exec_arguments(entry), QStringList{QStringLiteral("/usr/bin/quadron")});
+        QVERIFY(AutostartEntry::set_enabled(true, QStringLiteral("/opt/quadron"), former_name));
+        AutostartEntry::adopt(former_name, name);
+        QVERIFY(!QFile::exists(former));
+        QCOMPARE(exec_arguments(entry), QStringList{QStringLiteral("/usr/bin/quadron")});
+        QVERIFY(AutostartEntry::set_enabled(false, {}, name));
     }
 };
 

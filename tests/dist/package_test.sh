@@ -47,7 +47,7 @@ files() {
 diff -u - <(files "$deb") <<END || fail "$package holds other files"
 ./usr/bin/quadron
 ./usr/lib/udev/rules.d/70-brenvik-quadron.rules
-./usr/share/applications/brenvik-quadron.desktop
+./usr/share/applications/org.brenvik_quadron.Quadron.desktop
 ./usr/share/doc/brenvik-quadron/changelog.Debian.gz
 ./usr/share/doc/brenvik-quadron/copyright
 ./usr/share/icons/hicolor/128x128/apps/brenvik-quadron.png

@@ -16,6 +16,7 @@
 struct GrantedHotKeys : HotKeyService
 {
     bool register_hot_key(int, quint32, quint32) override { return true; }
+    QString status() const override { return QStringLiteral("x11"); }
     void press(int id) { Q_EMIT activated(id); }
 };
 

@@ -36,6 +36,7 @@ public:
     QProcess process;
     // The program's error output goes to the test's own unless set otherwise before start().
     QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel;
+    QString error_file; // where the error output goes, if not to the test's own
 
     struct Result
     {
@@ -96,7 +97,10 @@ public:
             }
         }
         process.setProcessEnvironment(environment());
-        process.setProcessChannelMode(channels);
+        if (error_file.isEmpty())
+            process.setProcessChannelMode(channels);
+        else
+            process.setStandardErrorFile(error_file);
         command = as_user() + command + arguments;
         process.start(command.takeFirst(), command);
         process.waitForStarted();

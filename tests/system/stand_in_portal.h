@@ -15,15 +15,21 @@
 // The desktop portal's global shortcuts and, when asked, a tray host (StatusNotifierWatcher) on
 // a private session bus, as a desktop whose user accepts every binding: it remembers what was
 // bound and sends activations to the session's owner alone. It answers while the test waits.
+// It can answer as backends that differ do, for the paths the real ones cannot be made to show.
 class StandInPortal : public QDBusVirtualObject
 {
 public:
     QString registered_app_id;
+    PortalShortcutList offered;    // the "shortcuts" option of the last CreateSession
     PortalShortcutList bound;      // the last binding asked for
     PortalShortcutList remembered; // what ListShortcuts answers
     int sessions = 0, lists = 0, bindings = 0;
     bool refuse_sessions = false;
-    QStringList tray_items; // the services registered with the tray host
+    bool has_registry = true;      // false: as portal 1.16, which lacks the Registry
+    QStringList bind_only;         // the shortcuts a binding takes (empty: every one asked for)
+    uint bind_response = 0;        // 1: the user cancelled; GNOME 48 answers 2 on success
+    bool bind_answers_list = true; // false: the answer lists nothing, as Plasma 6 does
+    QStringList tray_items;        // the services registered with the tray host
 
     bool start()
     {
@@ -87,7 +93,8 @@ public:
                    signature == QLatin1String("s")) {
             tray_items.append(arguments.value(0).toString());
             connection.send(message.createReply());
-        } else if (member == QLatin1String("Register") && signature == QLatin1String("sa{sv}")) {
+        } else if (member == QLatin1String("Register") && signature == QLatin1String("sa{sv}") &&
+                   has_registry) {
             registered_app_id = arguments.value(0).toString();
             connection.send(message.createReply());
         } else if (member == QLatin1String("CreateSession") &&
@@ -95,6 +102,7 @@ public:
             ++sessions;
             owner = message.service();
             const QVariantMap options = qdbus_cast<QVariantMap>(arguments.value(0));
+            offered = qdbus_cast<PortalShortcutList>(options.value(QStringLiteral("shortcuts")));
             session = handle(QStringLiteral("session"),
                              options.value(QStringLiteral("session_handle_token")).toString());
             answer(message, options, refuse_sessions ? 2 : 0,
@@ -108,9 +116,16 @@ public:
                    signature == QLatin1String("oa(sa{sv})sa{sv}") && in_session(arguments)) {
             ++bindings;
             bound = qdbus_cast<PortalShortcutList>(arguments.value(1));
-            remembered = bound;
-            answer(message, qdbus_cast<QVariantMap>(arguments.value(3)), 0,
-                   {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});
+            remembered.clear();
+            for (const PortalShortcut& shortcut : std::as_const(bound)) {
+                if (bind_response != 1 &&
+                    (bind_only.isEmpty() || bind_only.contains(shortcut.name)))
+                    remembered.append(shortcut);
+            }
+            QVariantMap results;
+            if (bind_answers_list && bind_response != 1)
+                results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(remembered));
+            answer(message, qdbus_cast<QVariantMap>(arguments.value(3)), bind_response, results);
         } else {
             return false;
         }

@@ -93,6 +93,8 @@ private Q_SLOTS:
 
         clock.restart();
         if (ended_by == 0) {
+            // Waited for, not assumed: on a busy machine the tray may embed the icon late.
+            QVERIFY(run.wait_for([&] { return !desktop.tray_icons(pid).isEmpty(); }));
             QVERIFY(xdotool(QStringLiteral("mousemove --window %1 5 5 click 3")
                                 .arg(desktop.tray_icons(pid).constFirst())));
             QVERIFY(run.wait_for([&] { return desktop.shown_popups(pid).size() == 1; }, 3000));

@@ -108,12 +108,24 @@ class TestWaylandSession : public QObject
     // Declared first, ended last: the compositor outlives the bus and every program.
     HeadlessWeston weston;
     StandInPortal portal;
+    QTemporaryDir config_home; // the user's configuration directory, autostart entries in it
+
+    const QStringList all_four{QStringLiteral("volume-up"), QStringLiteral("volume-down"),
+                               QStringLiteral("subwoofer-up"), QStringLiteral("subwoofer-down")};
+
+    static QString hot_keys_line(const EmulatedRun& run)
+    {
+        const QString status = run.run_program({QStringLiteral("--status")}).out;
+        const qsizetype at = status.indexOf(QStringLiteral("\nhot_keys: "));
+        return at < 0 ? status : status.mid(at + 1).section(u'\n', 0, 0);
+    }
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(weston.start());
         QVERIFY(portal.start());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_home.path()));
     }
 
     // The first start binds the four shortcuts with the combinations of the settings file and
@@ -127,13 +139,25 @@ private Q_SLOTS:
         QVERIFY(config.open(QIODevice::WriteOnly));
         config.write("[HotKeys]\nvolume_up_fsModifiers=4\nvolume_up_global_hot_key=120\n");
         config.close();
+        // An autostart entry an earlier version wrote goes on under the app id's name.
+        QDir(config_home.path()).mkpath(QStringLiteral("autostart"));
+        const QString former =
+            config_home.filePath(QStringLiteral("autostart/brenvik-quadron.desktop"));
+        const QString entry =
+            config_home.filePath(QStringLiteral("autostart/org.brenvik_quadron.Quadron.desktop"));
+        QFile old_entry(former);
+        QVERIFY(old_entry.open(QIODevice::WriteOnly));
+        old_entry.write("[Desktop Entry]\nType=Application\nName=Brenvik Quadron\n"
+                        "Exec=/usr/bin/quadron\n");
+        old_entry.close();
         const qint64 mark = weston.mark();
         QElapsedTimer clock;
         clock.start();
         run.start();
 
         QVERIFY(run.wait_for([&] { return portal.bindings == 1; }));
-        QCOMPARE(portal.registered_app_id, QStringLiteral("brenvik-quadron"));
+        QCOMPARE(portal.registered_app_id, QStringLiteral("org.brenvik_quadron.Quadron"));
+        QVERIFY(QFile::exists(entry) && !QFile::exists(former));
         QStringList bound;
         for (const PortalShortcut& s : std::as_const(portal.bound)) {
             bound << s.name + QLatin1Char(' ') +
@@ -144,6 +168,13 @@ private Q_SLOTS:
                                      QStringLiteral("volume-down CTRL+ALT+c"),
                                      QStringLiteral("subwoofer-up CTRL+ALT+w"),
                                      QStringLiteral("subwoofer-down CTRL+ALT+s")}));
+        // Offered when the session is made too, for Plasma 5.27's backend.
+        QCOMPARE(portal.offered.size(), portal.bound.size());
+        for (qsizetype i = 0; i < portal.bound.size(); ++i) {
+            QCOMPARE(portal.offered[i].name, portal.bound[i].name);
+            QCOMPARE(portal.offered[i].properties, portal.bound[i].properties);
+        }
+        QCOMPARE(hot_keys_line(run), QStringLiteral("hot_keys: portal: ") + all_four.join(u' '));
 
         QVERIFY(run.wait_for([&] { return run.count_of(56) >= 3; }));
         struct Press
@@ -197,6 +228,78 @@ private Q_SLOTS:
         QVERIFY(ends_in_order(run));
     }
 
+    // Only what the desktop names in an answer counts as bound: a binding answered with an
+    // empty list is listed once more (Plasma 6), a list that comes with response 2 counts
+    // (GNOME 48), fewer than four are named in one warning with their action commands, and a
+    // portal without the Registry (1.16) is said at debug level only.
+    void what_the_desktop_answers_is_what_counts_data()
+    {
+        QTest::addColumn<QStringList>("bind_only");
+        QTest::addColumn<uint>("response");
+        QTest::addColumn<bool>("answers_list");
+        QTest::addColumn<bool>("registry");
+        QTest::addColumn<int>("lists");
+        QTest::addColumn<QString>("hot_keys");
+        QTest::addColumn<QString>("warning");
+        const QString all =
+            QStringLiteral("portal: volume-up volume-down subwoofer-up subwoofer-down");
+        QTest::newRow("empty answer, then listed")
+            << QStringList() << 0u << false << true << 2 << all << QString();
+        QTest::newRow("response 2 with the list")
+            << QStringList() << 2u << true << true << 1 << all << QString();
+        QTest::newRow("two of four, no registry")
+            << QStringList{QStringLiteral("volume-up"), QStringLiteral("subwoofer-down")} << 0u
+            << true << false << 2 << QStringLiteral("portal: volume-up subwoofer-down")
+            << QStringLiteral("the desktop did not bind volume-down, subwoofer-up - the "
+                              "desktop's keyboard settings can run \"quadron --volume-down\", "
+                              "\"quadron --subwoofer-up\" instead.");
+        QTest::newRow("cancelled")
+            << QStringList() << 1u << true << true << 1
+            << QStringLiteral("none: the desktop bound no shortcut (the user cancelled it)")
+            << QStringLiteral("the desktop did not bind volume-up, volume-down, subwoofer-up, "
+                              "subwoofer-down (the user cancelled it)");
+    }
+    void what_the_desktop_answers_is_what_counts()
+    {
+        QFETCH(QStringList, bind_only);
+        QFETCH(uint, response);
+        QFETCH(bool, answers_list);
+        QFETCH(bool, registry);
+        QFETCH(int, lists);
+        QFETCH(QString, hot_keys);
+        QFETCH(QString, warning);
+        portal.remembered.clear();
+        portal.bindings = portal.lists = 0;
+        portal.bind_only = bind_only;
+        portal.bind_response = response;
+        portal.bind_answers_list = answers_list;
+        portal.has_registry = registry;
+        portal.registered_app_id.clear();
+        EmulatedRun run(image);
+        const QString log = run.dir.filePath(QStringLiteral("stderr.log"));
+        run.error_file = log;
+        qputenv("QT_LOGGING_RULES", "quadron.desktop.debug=true");
+        run.start();
+        qunsetenv("QT_LOGGING_RULES");
+        QVERIFY(run.wait_for(
+            [&] { return hot_keys_line(run) == QStringLiteral("hot_keys: ") + hot_keys; }));
+        QCOMPARE(portal.bindings, 1);
+        QCOMPARE(portal.lists, lists);
+        QVERIFY(ends_in_order(run));
+        portal.bind_only.clear();
+        portal.bind_response = 0;
+        portal.bind_answers_list = portal.has_registry = true;
+
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString said = QString::fromLocal8Bit(file.readAll());
+        QCOMPARE(said.count(QStringLiteral("Global hot keys")), warning.isEmpty() ? 0 : 1);
+        QVERIFY2(said.contains(warning), qPrintable(said));
+        QCOMPARE(said.count(QStringLiteral("the portal does not take the id")), registry ? 0 : 1);
+        QCOMPARE(portal.registered_app_id,
+                 registry ? QStringLiteral("org.brenvik_quadron.Quadron") : QString());
+    }
+
     // A desktop that refuses is asked once: the program goes on without hot keys.
     void a_refused_session_is_not_asked_again()
     {
@@ -209,6 +312,9 @@ private Q_SLOTS:
         QTest::qWait(1000);
         QCOMPARE(portal.sessions, 1);
         QVERIFY(run.count_of(56) > writes);
+        QCOMPARE(
+            hot_keys_line(run),
+            QStringLiteral("hot_keys: none: a session for shortcuts: the desktop refused it (2)"));
         portal.refuse_sessions = false;
         QVERIFY(ends_in_order(run));
     }
