@@ -1,7 +1,10 @@
 // The main window: each control wired to its own register both ways (a slot or a read-back
-// wired to a neighbour fails a row), and its life in the tray.
+// wired to a neighbour fails a row), the settings table wired to the same registers and
+// variants as the form, and the window's life in the tray.
 #include "autostart_entry.h"
 #include "window_rig.h"
+
+#include "amp_variants.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -76,6 +79,50 @@ QSystemTrayIcon* tray(const WindowRig& rig)
 QAction* menu_entry(const WindowRig& rig, int index)
 {
     return tray(rig)->contextMenu()->actions().at(index);
+}
+
+std::vector<int> values_of(const AmpSetting& setting)
+{
+    switch (setting.kind) {
+    case AmpSetting::Kind::level: {
+        std::vector<int> spread{setting.min, setting.max, (setting.min + setting.max) / 2,
+                                setting.min + 1, setting.max - 1};
+        if (setting.min < 0)
+            spread.push_back(0);
+        return spread;
+    }
+    case AmpSetting::Kind::flag:
+        return {1, 0};
+    case AmpSetting::Kind::choice:
+        break;
+    }
+    std::vector<int> all;
+    for (const AmpSetting::Item& item : setting.items)
+        all.push_back(item.value);
+    return all;
+}
+
+// The form's control for a value of the setting: its button, or the control holding it.
+QWidget* control_for(const WindowRig& rig, const AmpSetting& setting, int value)
+{
+    const QString name = QLatin1String(setting.name);
+    if (const AmpSetting::Item* item = setting.item_with_value(value)) {
+        if (auto* button = rig.find<QRadioButton>(name + u'_' + QLatin1String(item->text) +
+                                                  QStringLiteral("_radioButton")))
+            return button;
+    }
+    for (const char* suffix : {"_horizontalSlider", "_checkBox", "_comboBox", "_spinBox"}) {
+        if (auto* control = rig.find<QWidget>(name + QLatin1String(suffix)))
+            return control;
+    }
+    return nullptr;
+}
+
+// An image whose every field differs from the values the rows set first.
+void store_varied_image(WindowRig& rig)
+{
+    for (std::size_t i = 0; i < rig.amp->stored_image.size(); ++i)
+        rig.amp->stored_image[i] = std::uint8_t(0x35 + 7 * i);
 }
 
 } // namespace
@@ -222,6 +269,46 @@ private Q_SLOTS:
         }
     }
 
+    // For every setting and every value (a spread of a level's), a change through the settings
+    // table and the same change through the form's control reach the amplifier as the same bytes.
+    void the_table_writes_what_the_form_writes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("value");
+        for (const AmpSetting& setting : amp_settings()) {
+            for (int value : values_of(setting))
+                QTest::addRow("%s=%s", setting.name, qPrintable(setting.text(value)))
+                    << QString::fromLatin1(setting.name) << value;
+        }
+    }
+    void the_table_writes_what_the_form_writes()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, value);
+        const AmpSetting* setting = find_amp_setting(name);
+        QVERIFY(setting);
+        std::vector<std::uint8_t> sent[2];
+        for (const bool through_form : {false, true}) {
+            WindowRig rig;
+            store_varied_image(rig);
+            rig.show();
+            rig.connect_amplifier();
+            const std::size_t writes = rig.amp->received.size();
+            if (through_form) {
+                QWidget* control = control_for(rig, *setting, value);
+                QVERIFY2(control, "no control in the form for this setting");
+                act(control, value);
+            } else {
+                QVERIFY(!apply_changes(rig.core->amplifier_state(), {{setting, value}}));
+            }
+            rig.cycle();
+            QVERIFY(rig.amp->received.size() > writes);
+            sent[through_form] = rig.last_image();
+            QCOMPARE(setting->read(rig.core->amplifier_state().controls()), value);
+        }
+        QCOMPARE(sent[0], sent[1]);
+    }
+
     // Each variant offers only the controls for what it has, whichever variant came before; a
     // control inside a group taken away is unavailable with it.
     void variants_offer_what_they_have_data()
@@ -256,6 +343,24 @@ private Q_SLOTS:
             shown.insert(9, u' ');
             QCOMPARE(shown + QStringLiteral(" after %1").arg(before),
                      enabled + QStringLiteral(" after %1").arg(before));
+        }
+        // The settings table offers (and commands may set) exactly what the form offers.
+        WindowRig rig;
+        rig.amp->variant = variant;
+        rig.show();
+        rig.connect_amplifier();
+        for (const AmpSetting& setting : amp_settings()) {
+            for (int value : values_of(setting)) {
+                const AmpSetting::Item* item = setting.item_with_value(value);
+                const bool offered = item ? setting.item_available_on(*item, variant)
+                                          : setting.available_on(variant);
+                QWidget* control = control_for(rig, setting, value);
+                QVERIFY(control);
+                QVERIFY2(control->isEnabled() == offered, setting.name);
+                QCOMPARE(check_changes(rig.core->amplifier_state(), {{&setting, value}}).reason,
+                         offered ? SettingRefusal::Reason::none
+                                 : SettingRefusal::Reason::not_on_variant);
+            }
         }
     }
 
@@ -413,7 +518,8 @@ private Q_SLOTS:
         QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         const QString path = config.filePath(QStringLiteral("config.ini"));
-        const QString entry = config.filePath(QStringLiteral("autostart/org.brenvik_quadron.Quadron.desktop"));
+        const QString entry =
+            config.filePath(QStringLiteral("autostart/org.brenvik_quadron.Quadron.desktop"));
         QVERIFY(QDir(config.path()).mkdir(QStringLiteral("autostart")));
         const QByteArray text = AutostartEntry::entry_text(QStringLiteral("/old/quadron"))
                                     .toUtf8()

@@ -1,7 +1,9 @@
 // The amplifier's state apart from any window: the hot keys' rules, what a read image leaves
-// in the controls, and the connection display.
+// in the controls, the connection display, and the values the settings table refuses.
+#include "amp_settings.h"
 #include "amplifier_state.h"
 
+#include <QJsonValue>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -139,6 +141,46 @@ private Q_SLOTS:
         QCOMPARE(display.version, nullptr);
         QCOMPARE(state.device_variant(), 0);
         QCOMPARE(display.availability_variant, 5); // the controls stay as the variant left them
+    }
+    // Values the settings table does not take, as text, as D-Bus values and as JSON.
+    void values_that_are_not_refused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value"); // a string is a text, else a D-Bus value
+        QTest::addColumn<QJsonValue>("json");
+        const auto row = [](const char* name, const QVariant& value, const QJsonValue& json) {
+            QTest::addRow("%s %s", name, qPrintable(value.toString()))
+                << QString::fromLatin1(name) << value << json;
+        };
+        row("volume", QStringLiteral("16"), QJsonValue(16));
+        row("volume", QStringLiteral("-3.5"), QJsonValue(-3.5));
+        row("volume", QStringLiteral("loud"), QJsonValue(QStringLiteral("-3")));
+        row("volume", QStringLiteral(""), QJsonValue(true));
+        row("volume", 2.0, QJsonValue());
+        row("bass_gain", QStringLiteral("16 dB"), QJsonValue(99999999999.0));
+        row("hard_mute", QStringLiteral("maybe"), QJsonValue(1));
+        row("hard_mute", 1, QJsonValue(QStringLiteral("yes")));
+        row("input", QStringLiteral("5"), QJsonValue(0));
+        row("input", QStringLiteral("mute"), QJsonValue(1.5));
+        row("sub_cut_off", QStringLiteral("100"), QJsonValue(false));
+        row("bass_qf", QStringLiteral("1.2"), QJsonValue(1.2));
+        row("treble_cf", QStringLiteral("12.5 kHz"), QJsonValue(12500.5));
+    }
+    void values_that_are_not_refused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        QFETCH(QJsonValue, json);
+        const AmpSetting* setting = find_amp_setting(name);
+        QVERIFY(setting);
+        if (value.metaType().id() == QMetaType::QString) {
+            QCOMPARE(setting->parse(value.toString()), std::nullopt);
+            std::vector<SettingChange> changes;
+            QCOMPARE(parse_assignments({name + u'=' + value.toString()}, &changes).reason,
+                     SettingRefusal::Reason::bad_value);
+        }
+        QCOMPARE(setting->from_dbus(value), std::nullopt);
+        QCOMPARE(setting->from_json(json), std::nullopt);
     }
 };
 
