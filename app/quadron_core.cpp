@@ -347,11 +347,11 @@ QString QuadronCore::status_report() const
 {
     const AmplifierState::Controls& shown = state.controls();
     const auto level = [&](LevelChannel channel) {
-        return QString::number(shown.level_db[static_cast<std::size_t>(channel)]);
+        return QString::number(shown.level_db[slot(channel)]);
     };
     const auto yes_no = [](bool yes) { return yes ? QStringLiteral("yes") : QStringLiteral("no"); };
-    const bool muted = shown.level_muted[static_cast<std::size_t>(LevelChannel::Volume)] ||
-                       shown.soft_mute || shown.hard_mute;
+    const bool muted =
+        shown.level_muted[slot(LevelChannel::Volume)] || shown.soft_mute || shown.hard_mute;
     return QStringLiteral("connected: %1\nvariant: %2\nvolume_db: %3\nsubwoofer_db: %4\n"
                           "muted: %5\nproblem: %6\nhot_keys: %7\n")
         .arg(yes_no(connected()), variant_name(), level(LevelChannel::Volume),
@@ -443,7 +443,7 @@ void QuadronCore::publish_changes()
     for (const char* field : connection_fields)
         now.emplace_back(QLatin1String(field), field_text(QLatin1String(field)));
     for (const AmpSetting& setting : amp_settings())
-        now.emplace_back(QLatin1String(setting.name), field_text(QLatin1String(setting.name)));
+        now.emplace_back(QLatin1String(setting.name), setting.text(setting.read(state.controls())));
     QStringList names;
     for (std::size_t i = 0; i < now.size(); ++i) {
         if (published.size() != now.size() || published[i].second != now[i].second)
