@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     auto* replies = new ScriptedReplies(data, size);
     HidDevice device{std::unique_ptr<HidBackend>(replies)};
-    device.init_ids(AMPLIFIER_VENDOR_ID, AMPLIFIER_PRODUCT_ID, 0, 0);
+    device.init_ids(AMPLIFIER_VENDOR_ID, AMPLIFIER_PRODUCT_ID);
     device.open_device();
     SyncSession session(device);
     RegisterImage image;
