@@ -20,6 +20,9 @@ const Action copy_options[] = {
             "the connection's fields."},
     {"set", "Change the settings given as NAME=VALUE words, all in one write to the amplifier."},
     {"watch", "Print each change of a setting or of the connection, until interrupted."},
+    {"response", "Print the equalizer's nominal response (not a measurement) at the 31 "
+                 "third-octave frequencies from 20 Hz to 20 kHz: the sum, each band and the "
+                 "subwoofer's low-pass, in dB."},
 };
 
 // The words of a message to the running copy travel apart by a tab.
@@ -57,8 +60,9 @@ void describe(QCommandLineParser& parser)
         parser.addOption(
             {QString::fromLatin1(action.name), QString::fromLatin1(action.description)});
     });
-    parser.addOption({QStringLiteral("json"),
-                      QStringLiteral("With --get and --watch: JSON objects, one a line.")});
+    parser.addOption(
+        {QStringLiteral("json"),
+         QStringLiteral("With --get, --watch and --response: JSON objects, one a line.")});
     parser.addPositionalArgument(QStringLiteral("NAME[=VALUE]"),
                                  QStringLiteral("Settings for --get and --set."));
     QCommandLineOption demo(QStringLiteral("demo"),
@@ -116,8 +120,9 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     if (!words.isEmpty() && !takes_words)
         return refuse(QStringLiteral("unexpected argument '%1'").arg(words.first()));
     const bool json = parser.isSet(QStringLiteral("json"));
-    if (json && option != QLatin1String("--get") && option != QLatin1String("--watch"))
-        return refuse(QStringLiteral("--json goes with --get or --watch"));
+    if (json && option != QLatin1String("--get") && option != QLatin1String("--watch") &&
+        option != QLatin1String("--response"))
+        return refuse(QStringLiteral("--json goes with --get, --watch or --response"));
     for (const QString& word : words) {
         if (word.contains(word_separator) || word.contains(u'\n'))
             return refuse(QStringLiteral("'%1' holds a tab or a line break").arg(word));

@@ -6,6 +6,7 @@
 #include "autostart_entry.h"
 #include "exit_codes.h"
 #include "instance_guard.h"
+#include "tone_response.h"
 #include "widget.h"
 
 #include <QAction>
@@ -334,6 +335,12 @@ QString QuadronCore::answer(const QString& message)
         return get_reply(words, json).encoded();
     if (command == QLatin1String("--set"))
         return set_reply(words).encoded();
+    if (command == QLatin1String("--response"))
+        return CommandReply{
+            exit_codes::ok,
+            response_report(tone_section_of(state.controls(), state.display().availability_variant),
+                            json)}
+            .encoded();
     if (const AmpAction* action = find_amp_action(command.toStdString())) {
         const SettingRefusal refusal = take_action(action->hot_key_id);
         return (refusal ? refused(refusal) : CommandReply{}).encoded();

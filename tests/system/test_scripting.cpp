@@ -10,6 +10,7 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
@@ -127,6 +128,17 @@ private Q_SLOTS:
         QCOMPARE(object.size(), int(amp_settings().size()) + 3);
         QCOMPARE(object.value(QStringLiteral("bass_cf")).toInt(), 100);
         QCOMPARE(object.value(QStringLiteral("connected")).toBool(), true);
+        // The curve of what was set: the bass's gain at its centre, every other band flat there.
+        const QJsonObject curve =
+            QJsonDocument::fromJson(
+                run.run_program({QStringLiteral("--response"), QStringLiteral("--json")})
+                    .out.toUtf8())
+                .object();
+        const QJsonArray hz = curve.value(QStringLiteral("hz")).toArray();
+        QCOMPARE(hz.size(), 31);
+        const int at_100 = int(hz.toVariantList().indexOf(100));
+        QCOMPARE(curve.value(QStringLiteral("sum_db")).toArray().at(at_100).toDouble(), 6.0);
+        QCOMPARE(curve.value(QStringLiteral("bass_db")).toArray().at(at_100).toDouble(), 6.0);
     }
 
     void every_setting_by_command_and_by_bus()
