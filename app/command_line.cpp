@@ -14,15 +14,26 @@ struct Action
     const char* description;
 };
 const Action copy_options[] = {
-    {"show", "Show the running copy's window."},
-    {"status", "Print what the running copy knows, one \"key: value\" line each."},
-    {"get", "Print the settings named (all with none), one \"name: value\" line each, after "
-            "the connection's fields."},
-    {"set", "Change the settings given as NAME=VALUE words, all in one write to the amplifier."},
-    {"watch", "Print each change of a setting or of the connection, until interrupted."},
-    {"response", "Print the equalizer's nominal response (not a measurement) at the 31 "
-                 "third-octave frequencies from 20 Hz to 20 kHz: the sum, each band and the "
-                 "subwoofer's low-pass, in dB."},
+    {"show", QT_TRANSLATE_NOOP("CommandLine", "Show the running copy's window.")},
+    {"status",
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "Print what the running copy knows, one \"key: value\" line each.")},
+    {"get", QT_TRANSLATE_NOOP(
+                "CommandLine",
+                "Print the settings named (all with none), one \"name: value\" line each, after "
+                "the connection's fields.")},
+    {"set",
+     QT_TRANSLATE_NOOP(
+         "CommandLine",
+         "Change the settings given as NAME=VALUE words, all in one write to the amplifier.")},
+    {"watch",
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "Print each change of a setting or of the connection, until interrupted.")},
+    {"response",
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "Print the equalizer's nominal response (not a measurement) at the 31 "
+                       "third-octave frequencies from 20 Hz to 20 kHz: the sum, each band and the "
+                       "subwoofer's low-pass, in dB.")},
 };
 
 // The words of a message to the running copy travel apart by a tab.
@@ -50,23 +61,22 @@ const char* const toolkit_flags[] = {"reverse", "widgetcount", "sync",       "no
 void describe(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        QStringLiteral("Brenvik Quadron keeps a USB car-audio amplifier in step with its window "
-                       "in the system tray.\nWithout options it starts, or shows the copy that "
-                       "runs already; an option is handed to that copy."));
+        CommandLine::tr("Brenvik Quadron keeps a USB car-audio amplifier in step with its window "
+                        "in the system tray.\nWithout options it starts, or shows the copy that "
+                        "runs already; an option is handed to that copy."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
     for_each_option([&parser](const Action& action) {
-        parser.addOption(
-            {QString::fromLatin1(action.name), QString::fromLatin1(action.description)});
+        parser.addOption({QString::fromLatin1(action.name), CommandLine::tr(action.description)});
     });
     parser.addOption(
         {QStringLiteral("json"),
-         QStringLiteral("With --get, --watch and --response: JSON objects, one a line.")});
+         CommandLine::tr("With --get, --watch and --response: JSON objects, one a line.")});
     parser.addPositionalArgument(QStringLiteral("NAME[=VALUE]"),
-                                 QStringLiteral("Settings for --get and --set."));
+                                 CommandLine::tr("Settings for --get and --set."));
     QCommandLineOption demo(QStringLiteral("demo"),
-                            QStringLiteral("The demo's copy (started by quadron-demo)."));
+                            CommandLine::tr("The demo's copy (started by quadron-demo)."));
     parser.addOption(demo);
     for (const char* name : toolkit_options_with_value) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
@@ -113,29 +123,28 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return line;
     };
     if (chosen.size() > 1)
-        return refuse(
-            QStringLiteral("one action at a time: %1").arg(chosen.join(QStringLiteral(", "))));
+        return refuse(tr("one action at a time: %1").arg(chosen.join(QStringLiteral(", "))));
     const QString option = chosen.value(0);
     const bool takes_words = option == QLatin1String("--get") || option == QLatin1String("--set");
     if (!words.isEmpty() && !takes_words)
-        return refuse(QStringLiteral("unexpected argument '%1'").arg(words.first()));
+        return refuse(tr("unexpected argument '%1'").arg(words.first()));
     const bool json = parser.isSet(QStringLiteral("json"));
     if (json && option != QLatin1String("--get") && option != QLatin1String("--watch") &&
         option != QLatin1String("--response"))
-        return refuse(QStringLiteral("--json goes with --get, --watch or --response"));
+        return refuse(tr("--json goes with --get, --watch or --response"));
     for (const QString& word : words) {
         if (word.contains(word_separator) || word.contains(u'\n'))
-            return refuse(QStringLiteral("'%1' holds a tab or a line break").arg(word));
+            return refuse(tr("'%1' holds a tab or a line break").arg(word));
     }
     if (option == QLatin1String("--get")) {
         for (const QString& name : words) {
             if (!find_amp_setting(name))
-                return refuse(QStringLiteral("no setting named '%1'").arg(name));
+                return refuse(tr("no setting named '%1'").arg(name));
         }
     }
     if (option == QLatin1String("--set")) {
         if (words.isEmpty())
-            return refuse(QStringLiteral("--set takes NAME=VALUE words"));
+            return refuse(tr("--set takes NAME=VALUE words"));
         std::vector<SettingChange> changes;
         if (const SettingRefusal refusal = parse_assignments(words, &changes))
             return refuse(refusal.message);

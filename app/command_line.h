@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -8,6 +9,9 @@
 // same name. The toolkit's own options (-platform, -display, -session, …) are let through.
 struct CommandLine
 {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
+public:
     enum class Kind { run, help, version, send, stream, usage_error };
 
     Kind kind = Kind::run;

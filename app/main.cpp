@@ -6,6 +6,7 @@
 #include "program_identity.h"
 #include "quadron_core.h"
 #include "termination_signals.h"
+#include "ui_language.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,6 +38,7 @@ void print(std::FILE* stream, const QString& text)
 int answer_without_window(int argc, char* argv[], const CommandLine& command)
 {
     QCoreApplication app(argc, argv);
+    ui_language::install(app);
     const QString version = QLatin1String(program_identity::version);
     QCoreApplication::setApplicationVersion(version);
     switch (command.kind) {
@@ -47,7 +49,7 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
         print(stdout, QStringLiteral("quadron %1\n").arg(version));
         return exit_codes::ok;
     case CommandLine::Kind::usage_error:
-        print(stderr, QStringLiteral("quadron: %1 (see quadron --help)\n").arg(command.error));
+        print(stderr, CommandLine::tr("quadron: %1 (see quadron --help)\n").arg(command.error));
         return exit_codes::usage;
     case CommandLine::Kind::send:
     case CommandLine::Kind::stream:
@@ -59,14 +61,14 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
     InstanceGuard instance(QCoreApplication::applicationFilePath(), instance_name(command));
     const QString option = command.message.section(QLatin1Char('\t'), 0, 0);
     const auto no_copy = [&option] {
-        print(
-            stderr,
-            QStringLiteral("quadron: no running copy of Brenvik Quadron to take %1\n").arg(option));
+        print(stderr, CommandLine::tr("quadron: no running copy of Brenvik Quadron to take %1\n")
+                          .arg(option));
         return exit_codes::no_running_copy;
     };
     const auto unknown = [&option] {
-        print(stderr, QStringLiteral("quadron: the running copy does not know %1 (an older "
-                                     "version? restart it)\n")
+        print(stderr, CommandLine::tr(
+                          "quadron: the running copy does not know %1 (an older version? restart "
+                          "it)\n")
                           .arg(option));
         return exit_codes::no_running_copy;
     };
@@ -93,8 +95,9 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
     case InstanceGuard::Delivery::Outcome::no_copy:
         return no_copy();
     case InstanceGuard::Delivery::Outcome::no_answer:
-        print(stderr, QStringLiteral("quadron: the running copy of Brenvik Quadron did not answer "
-                                     "%1 within 5 s; it may still act on it\n")
+        print(stderr, CommandLine::tr(
+                          "quadron: the running copy of Brenvik Quadron did not answer %1 within 5 "
+                          "s; it may still act on it\n")
                           .arg(option));
         return exit_codes::no_answer_in_time;
     case InstanceGuard::Delivery::Outcome::answered:
@@ -119,6 +122,7 @@ int main(int argc, char* argv[])
         return answer_without_window(argc, argv, command);
 
     QApplication app(argc, argv);
+    ui_language::install(app);
     // Before anything asks for the per-user settings directory, which is named after them.
     AppSettings::set_application_names();
     // Wayland compositors and portals know the program by its launcher's name.
@@ -130,7 +134,7 @@ int main(int argc, char* argv[])
 
     InstanceGuard instance(QCoreApplication::applicationFilePath(), instance_name(command));
     if (!instance.is_usable()) {
-        const QString why = QStringLiteral("No private directory for the single-instance lock: %1")
+        const QString why = CommandLine::tr("No private directory for the single-instance lock: %1")
                                 .arg(instance.problem());
         print(stderr, QStringLiteral("quadron: %1\n").arg(why));
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Brenvik Quadron"),
@@ -143,8 +147,10 @@ int main(int argc, char* argv[])
     }
     if (instance.is_running()) {
         if (!instance.send_message(QCoreApplication::translate("Widget", "Rise up!"), 5000))
-            print(stderr, QStringLiteral("quadron: the running copy of Brenvik Quadron did not "
-                                         "answer within 5 s; its window may still open\n"));
+            print(stderr,
+                  CommandLine::tr(
+                      "quadron: the running copy of Brenvik Quadron did not answer within 5 s; "
+                      "its window may still open\n"));
         return exit_codes::ok;
     }
 

@@ -6,6 +6,7 @@
 #include "autostart_entry.h"
 #include "exit_codes.h"
 #include "instance_guard.h"
+#include "response_window.h"
 #include "tone_response.h"
 #include "widget.h"
 
@@ -88,6 +89,7 @@ QuadronCore::~QuadronCore()
     // settings are written after its last transaction.
     link->stop();
     bus_service.reset();
+    delete curve_window;
     delete main_window;
     save_settings();
 }
@@ -119,6 +121,8 @@ void QuadronCore::create_actions()
 {
     show_hide_action = new QAction(tr("Показать"), this);
     connect(show_hide_action, &QAction::triggered, this, &QuadronCore::show_hide_slot);
+    response_action = new QAction(tr("Частотная характеристика"), this);
+    connect(response_action, &QAction::triggered, this, &QuadronCore::show_response);
     quit_action = new QAction(tr("Выход"), this);
     connect(quit_action, &QAction::triggered, this, &QuadronCore::quit_slot);
 }
@@ -127,6 +131,7 @@ void QuadronCore::create_tray_icon()
 {
     tray_menu = std::make_unique<QMenu>();
     tray_menu->addAction(show_hide_action);
+    tray_menu->addAction(response_action);
     tray_menu->addSeparator();
     tray_menu->addAction(quit_action);
     tray_icon = new QSystemTrayIcon(this);
@@ -146,6 +151,15 @@ void QuadronCore::show_window()
     main_window->activateWindow();
     main_window->raise();
     show_hide_action->setText(tr("Спрятать"));
+}
+
+void QuadronCore::show_response()
+{
+    if (!curve_window)
+        curve_window = new ResponseWindow(*this, app_icon);
+    curve_window->showNormal();
+    curve_window->activateWindow();
+    curve_window->raise();
 }
 
 void QuadronCore::hide_to_tray()

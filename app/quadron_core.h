@@ -19,6 +19,7 @@ class InstanceGuard;
 class QAction;
 class QLocalSocket;
 class QMenu;
+class ResponseWindow;
 class Widget;
 
 // The running program without its window: the amplifier's state, the link to it (on its own
@@ -36,6 +37,8 @@ public:
     AmplifierLink& amplifier_link() { return *link; }
     // The window, once it was shown; nullptr before.
     Widget* window() const { return main_window; }
+    // The response curve's window, once it was opened; nullptr before.
+    ResponseWindow* response_window() const { return curve_window; }
 
     // Answers the instance channel's messages from now on, and streams --watch to it.
     void serve(InstanceGuard& instance);
@@ -59,6 +62,8 @@ public:
 
 public Q_SLOTS:
     void show_window();
+    // Opens the response curve's window, building it the first time.
+    void show_response();
     void hide_to_tray();
     void message_arrived(const QString& message);
     // The same orderly end as the tray menu's "Выход", for requests from outside.
@@ -104,6 +109,8 @@ private:
     QString bus_name;
 
     Widget* main_window = nullptr;
+    ResponseWindow* curve_window = nullptr;
+    QAction* response_action = nullptr;
     QIcon app_icon;
     QAction* show_hide_action = nullptr;
     QAction* quit_action = nullptr;

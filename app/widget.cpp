@@ -7,6 +7,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 
 Widget::Widget(QuadronCore& program, const QIcon& icon, QWidget* parent)
@@ -21,6 +23,7 @@ Widget::Widget(QuadronCore& program, const QIcon& icon, QWidget* parent)
     ui->setupUi(this);
     setWindowTitle(tr("Brenvik Quadron v.%1").arg(QLatin1String(program_identity::version)));
     fill_combo_boxes(ui);
+    add_response_button();
     setMinimumSize(minimumSizeHint());
     setMaximumSize(minimumSizeHint());
     red_pixmap.load(QStringLiteral(":/images/red-button.png"));
@@ -55,6 +58,20 @@ void Widget::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange && ui) {
         const AmplifierState::Updating guard(state);
         ui->retranslateUi(this);
+        response_button->setText(tr("Частотная характеристика…"));
         show_state();
     }
+}
+
+// One row below the form: the button that opens the response curve.
+void Widget::add_response_button()
+{
+    response_button = new QPushButton(this);
+    response_button->setObjectName(QStringLiteral("response_pushButton"));
+    response_button->setText(tr("Частотная характеристика…"));
+    connect(response_button, &QPushButton::clicked, &core, &QuadronCore::show_response);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(response_button);
+    static_cast<QBoxLayout*>(layout())->addLayout(row);
 }

@@ -9,6 +9,7 @@ class AmplifierState;
 class QuadronCore;
 struct AmpSetting;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace Ui {
@@ -84,6 +85,7 @@ private:
         std::vector<std::pair<QRadioButton*, int>> buttons;
     };
     void bind_settings();
+    void add_response_button();
     void edit_setting(const char* name, int value);
     QString lamp_tool_tip() const;
 
@@ -91,6 +93,7 @@ private:
     AmplifierState& state;
     Ui::Widget* ui = nullptr;
     std::vector<Binding> bindings;
+    QPushButton* response_button = nullptr;
     QPixmap green_pixmap;
     QPixmap red_pixmap;
 };
