@@ -5,6 +5,9 @@
 #include "window_rig.h"
 
 #include "amp_variants.h"
+#include "response_window.h"
+#include "tone_response.h"
+#include "ui_language.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,6 +23,7 @@
 #include <QSettings>
 #include <QSlider>
 #include <QSystemTrayIcon>
+#include <QTranslator>
 #include <QtTest>
 
 #include <algorithm>
@@ -123,6 +127,39 @@ void store_varied_image(WindowRig& rig)
 {
     for (std::size_t i = 0; i < rig.amp->stored_image.size(); ++i)
         rig.amp->stored_image[i] = std::uint8_t(0x35 + 7 * i);
+}
+
+// Opens the response curve from the tray menu, with the bands set by the table first.
+ResponsePlot* open_curve(WindowRig& rig, const QStringList& assignments)
+{
+    std::vector<SettingChange> changes;
+    if (parse_assignments(assignments, &changes) ||
+        (!changes.empty() && rig.core->change_settings(changes)))
+        return nullptr;
+    rig.cycle();
+    menu_entry(rig, 1)->trigger();
+    ResponseWindow* window = rig.core->response_window();
+    if (!window || !QTest::qWaitForWindowExposed(window))
+        return nullptr;
+    return window->plot();
+}
+
+std::vector<std::uint8_t> image_set_by_table(const QStringList& assignments)
+{
+    WindowRig rig;
+    rig.connect_amplifier();
+    std::vector<SettingChange> changes;
+    parse_assignments(assignments, &changes);
+    rig.core->change_settings(changes);
+    rig.cycle();
+    return rig.last_image();
+}
+
+// Any Cyrillic letter.
+bool russian(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x400 && c.unicode() < 0x500; });
 }
 
 } // namespace
@@ -542,6 +579,142 @@ private Q_SLOTS:
         QFile in(entry);
         QVERIFY(in.open(QIODevice::ReadOnly));
         QCOMPARE(in.readAll().contains("/old/quadron"), !checked); // moved: the entry follows
+    }
+
+    // The curve is drawn from the settings (a +6 dB bass at 80 Hz peaks there), each handle sits
+    // at its band's centre frequency and gain, and the window is not built before it is opened.
+    void the_curve_shows_the_settings()
+    {
+        WindowRig rig;
+        rig.connect_amplifier();
+        QVERIFY(!rig.core->response_window());
+        ResponsePlot* plot =
+            open_curve(rig, {QStringLiteral("bass_gain=6"), QStringLiteral("bass_cf=80"),
+                             QStringLiteral("bass_qf=2.0"), QStringLiteral("middle_gain=-9"),
+                             QStringLiteral("middle_cf=1500"), QStringLiteral("treble_gain=12")});
+        QVERIFY(plot);
+        QVERIFY(!rig.window()); // the control panel stays unbuilt
+        const QImage image = plot->grab().toImage();
+        const std::pair<ResponsePlot::Handle, QPointF> handles[] = {
+            {ResponsePlot::Handle::bass, plot->position_of(80, 6)},
+            {ResponsePlot::Handle::middle, plot->position_of(1500, -9)},
+            {ResponsePlot::Handle::treble, plot->position_of(10000, 12)}};
+        QSet<QRgb> fills;
+        for (const auto& [handle, expected] : handles) {
+            QCOMPARE(plot->handle_position(handle), expected);
+            const QRgb centre = image.pixel(expected.toPoint());
+            QVERIFY2(QColor(centre).hsvSaturation() > 100, qPrintable(QString::number(centre, 16)));
+            fills.insert(centre);
+        }
+        QCOMPARE(fills.size(), 3); // a colour each
+        // The bold sum is drawn where the response is, near the peak and far from it.
+        int dark = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y)
+                dark += qGray(image.pixel(x, y)) < 60;
+        }
+        QVERIFY2(dark > image.width(), qPrintable(QString::number(dark)));
+        const auto section = tone_section_of(rig.core->amplifier_state().controls(), 2);
+        for (const auto& point : response_curve::response(section, {30, 120, 400, 5000})) {
+            const QPoint at = plot->position_of(point.f_hz, point.sum_db).toPoint();
+            QVERIFY2(qGray(image.pixel(at)) < 100, qPrintable(QString::number(point.f_hz)));
+        }
+    }
+
+    // A drag moves the band's gain and centre frequency, snapped to the table's values, and
+    // reaches the amplifier as one edit when let go, as the same change through the table;
+    // the wheel steps the quality factor, one item a notch.
+    void dragging_a_handle_is_one_edit()
+    {
+        WindowRig rig;
+        rig.connect_amplifier();
+        ResponsePlot* plot = open_curve(rig, {QStringLiteral("bass_cf=60")});
+        QVERIFY(plot);
+        const std::vector<std::uint8_t> before = rig.last_image();
+        const QPoint from = plot->handle_position(ResponsePlot::Handle::bass).toPoint();
+        QTest::mousePress(plot, Qt::LeftButton, {}, from + QPoint(10, 10)); // within reach
+        for (const auto& [hz, db] : {std::pair{90.0, 3.2}, {150.0, 8.6}, {110.0, 9.4}}) {
+            QTest::mouseMove(plot, plot->position_of(hz, db).toPoint());
+            rig.cycle();
+            QCOMPARE(rig.last_image(), before); // nothing is written while dragging
+        }
+        QCOMPARE(plot->handle_position(ResponsePlot::Handle::bass), plot->position_of(100, 9));
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, plot->position_of(104, 8.8).toPoint());
+        rig.cycle();
+        QCOMPARE(rig.last_image(), image_set_by_table({QStringLiteral("bass_cf=100"),
+                                                       QStringLiteral("bass_gain=9")}));
+
+        QWheelEvent notch(plot->position_of(100, 9), plot->mapToGlobal(plot->position_of(100, 9)),
+                          {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(plot, &notch);
+        rig.cycle();
+        QCOMPARE(rig.last_image(),
+                 image_set_by_table({QStringLiteral("bass_cf=100"), QStringLiteral("bass_gain=9"),
+                                     QStringLiteral("bass_qf=1.25")}));
+        // Without an amplifier the handles do not move.
+        rig.amp->plugged = false;
+        rig.check_device();
+        QTest::mousePress(plot, Qt::LeftButton, {}, plot->position_of(100, 9).toPoint());
+        QTest::mouseMove(plot, plot->position_of(200, -6).toPoint());
+        QCOMPARE(plot->handle_position(ResponsePlot::Handle::bass), plot->position_of(100, 9));
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, plot->position_of(200, -6).toPoint());
+    }
+
+    // Under the English catalogue nothing the windows and the tray menu show is left in
+    // Russian, whatever the lamp says; the catalogue goes to English and the other languages
+    // without one, the source texts to Russian and to no locale.
+    void english_leaves_no_russian_data()
+    {
+        QTest::addColumn<int>("open_errno"); // -1: nothing plugged in
+        QTest::newRow("nothing plugged in") << -1;
+        QTest::newRow("not allowed") << EACCES;
+        QTest::newRow("cannot be opened") << EBUSY;
+        QTest::newRow("in step") << 0;
+    }
+    void english_leaves_no_russian()
+    {
+        QFETCH(int, open_errno);
+        const QStringList no_catalogue[] = {{QStringLiteral("ru-RU")},
+                                            {QStringLiteral("C")},
+                                            {QStringLiteral("de-DE"), QStringLiteral("ru-RU")},
+                                            {}};
+        for (const QStringList& languages : no_catalogue)
+            QCOMPARE(ui_language::catalogue_for(languages), QString());
+        for (const QStringList& languages :
+             {QStringList{QStringLiteral("en-US")}, QStringList{QStringLiteral("de-DE")}})
+            QCOMPARE(ui_language::catalogue_for(languages), QStringLiteral("en"));
+
+        QTranslator english;
+        QVERIFY(english.load(QStringLiteral(":/i18n/quadron_en.qm")));
+        QVERIFY(QCoreApplication::installTranslator(&english));
+        const auto done = qScopeGuard([&] { QCoreApplication::removeTranslator(&english); });
+        WindowRig rig;
+        rig.amp->plugged = open_errno >= 0;
+        rig.amp->open_errno = std::max(open_errno, 0);
+        rig.show();
+        rig.connect_amplifier();
+        QVERIFY(open_curve(rig, {}));
+        QStringList shown;
+        for (QAction* entry : tray(rig)->contextMenu()->actions())
+            shown << entry->text();
+        for (QWidget* top : {static_cast<QWidget*>(rig.window()),
+                             static_cast<QWidget*>(rig.core->response_window())}) {
+            QList<QWidget*> widgets = top->findChildren<QWidget*>();
+            widgets.prepend(top);
+            for (QWidget* widget : widgets) {
+                shown << widget->windowTitle() << widget->toolTip();
+                for (const char* property : {"text", "title", "currentText"})
+                    shown << widget->property(property).toString();
+                if (auto* list = qobject_cast<QComboBox*>(widget)) {
+                    for (int i = 0; i < list->count(); ++i)
+                        shown << list->itemText(i);
+                }
+            }
+        }
+        for (const QString& text : shown)
+            QVERIFY2(!russian(text), qPrintable(text));
+        QVERIFY(shown.contains(QStringLiteral("Exit")));
+        QVERIFY(shown.contains(QStringLiteral("Autostart")));
     }
 
     void the_lamp_says_why_it_is_red_data()

@@ -1,8 +1,10 @@
-// The real program's desktop side as processes: global hot keys pressed with xdotool, and
-// sleep notices from a stand-in logind on a private system bus, seen in the amplifier's traffic.
+// The real program's desktop side as processes: global hot keys pressed with xdotool, sleep
+// notices from a stand-in logind on a private system bus, seen in the amplifier's traffic, and
+// the tray menu's language, read from a stand-in tray host.
 #include "emulated_run.h"
 
 #include "stand_in_logind.h"
+#include "stand_in_portal.h"
 #include <QtTest>
 
 namespace {
@@ -45,6 +47,68 @@ private Q_SLOTS:
             run.wait_for([&] { return run.last_byte(EmulatedRun::volume_offset) == 0x23; }, 1000));
         QThread::msleep(300);
         QCOMPARE(run.last_byte(EmulatedRun::volume_offset), 0x23);
+    }
+
+    // The tray menu speaks the session's language: Russian, the program's own, under a Russian
+    // locale and under none; English under English and under a language it has no catalogue of.
+    void the_tray_menu_speaks_the_locale_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("language"); // LANGUAGE, the desktop's list of languages
+        QTest::addColumn<QString>("show");
+        QTest::addColumn<QString>("exit");
+        const QString russian[] = {QStringLiteral("Показать"), QStringLiteral("Выход")};
+        const QString english[] = {QStringLiteral("Show"), QStringLiteral("Exit")};
+        QTest::newRow("ru_RU") << QStringLiteral("ru_RU.UTF-8") << QString() << russian[0]
+                               << russian[1];
+        QTest::newRow("en_US") << QStringLiteral("en_US.UTF-8") << QString() << english[0]
+                               << english[1];
+        QTest::newRow("C") << QStringLiteral("C.UTF-8") << QString() << russian[0] << russian[1];
+        QTest::newRow("POSIX") << QStringLiteral("POSIX") << QString() << russian[0] << russian[1];
+        QTest::newRow("de_DE") << QStringLiteral("de_DE.UTF-8") << QString() << english[0]
+                               << english[1];
+        QTest::newRow("de_DE, then Russian")
+            << QStringLiteral("de_DE.UTF-8") << QStringLiteral("de:ru") << russian[0] << russian[1];
+    }
+    void the_tray_menu_speaks_the_locale()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, language);
+        QFETCH(QString, show);
+        QFETCH(QString, exit);
+        const QByteArray session_bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        const auto restore = qScopeGuard([&] {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", session_bus);
+            qunsetenv("LANGUAGE");
+            qputenv("LANG", "C.UTF-8");
+        });
+        StandInPortal tray_host; // its private session bus is the program's
+        QVERIFY(tray_host.start());
+        tray_host.offer_tray(true);
+        qunsetenv("LC_ALL");
+        qunsetenv("LC_MESSAGES");
+        qputenv("LANG", lang.toUtf8());
+        language.isEmpty() ? qunsetenv("LANGUAGE") : qputenv("LANGUAGE", language.toUtf8());
+        EmulatedRun run;
+        run.start();
+        QVERIFY(run.wait_for([&] { return !tray_host.tray_items.isEmpty(); }));
+        QProcess layout;
+        QProcessEnvironment readable = QProcessEnvironment::systemEnvironment();
+        readable.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8")); // prints UTF-8 as is
+        layout.setProcessEnvironment(readable);
+        layout.start(QStringLiteral("gdbus"),
+                     {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                      tray_host.tray_items.first(), QStringLiteral("--object-path"),
+                      QStringLiteral("/MenuBar"), QStringLiteral("--method"),
+                      QStringLiteral("com.canonical.dbusmenu.GetLayout"), QStringLiteral("--"),
+                      QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("[]")});
+        QVERIFY(layout.waitForFinished(5000));
+        const QString menu =
+            QString::fromUtf8(layout.readAllStandardOutput() + layout.readAllStandardError());
+        const auto labelled = [&](const QString& label) {
+            return menu.contains(QStringLiteral("'label': <'%1'>").arg(label));
+        };
+        QVERIFY2(labelled(show) && labelled(exit), qPrintable(menu));
     }
 
     // logind waits on the program's delay lock: the link is closed, and nothing written
