@@ -155,3 +155,33 @@ void X11Desktop::close_window(quint32 window)
                    reinterpret_cast<const char*>(&event));
     xcb_flush(connection);
 }
+
+std::pair<int, int> X11Desktop::centre_of_colour(quint32 window, quint32 rgb)
+{
+    const Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    if (!geometry)
+        return {-1, -1};
+    const Reply<xcb_get_image_reply_t> image(
+        xcb_get_image_reply(connection,
+                            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                          geometry->width, geometry->height, ~0u),
+                            nullptr));
+    // A 24-bit display keeps each pixel in 32 bits, blue first.
+    if (!image || xcb_get_image_data_length(image.get()) < 4 * geometry->width * geometry->height)
+        return {-1, -1};
+    const auto* pixels = reinterpret_cast<const quint32*>(xcb_get_image_data(image.get()));
+    long long x_sum = 0, y_sum = 0, count = 0;
+    for (int y = 0; y < geometry->height; ++y) {
+        for (int x = 0; x < geometry->width; ++x) {
+            if ((pixels[y * geometry->width + x] & 0xFFFFFF) == rgb) {
+                x_sum += x;
+                y_sum += y;
+                ++count;
+            }
+        }
+    }
+    if (count == 0)
+        return {-1, -1};
+    return {int(x_sum / count), int(y_sum / count)};
+}

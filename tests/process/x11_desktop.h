@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 struct xcb_connection_t;
 
 // What an X display shows of the program: its top-level windows, its icon in trayer's panel,
@@ -27,6 +29,9 @@ public:
     QList<quint32> tray_icons(qint64 pid = 0);
     // WM_DELETE_WINDOW, as a window manager sends for the close button.
     void close_window(quint32 window);
+    // Where the window's pixels of this colour (0xRRGGBB) gather: their centre, in the
+    // window's own coordinates; (-1, -1) for none.
+    std::pair<int, int> centre_of_colour(quint32 window, quint32 rgb);
 
 private:
     xcb_connection_t* connection = nullptr;
