@@ -49,7 +49,9 @@ int answer_without_window(int argc, char* argv[], const CommandLine& command)
         print(stdout, QStringLiteral("quadron %1\n").arg(version));
         return exit_codes::ok;
     case CommandLine::Kind::usage_error:
-        print(stderr, CommandLine::tr("quadron: %1 (see quadron --help)\n").arg(command.error));
+        // Read again now that the catalogue is in: the first reading chose the application.
+        print(stderr, CommandLine::tr("quadron: %1 (see quadron --help)\n")
+                          .arg(CommandLine::parse(arguments_of(argc, argv)).error));
         return exit_codes::usage;
     case CommandLine::Kind::send:
     case CommandLine::Kind::stream:

@@ -39,6 +39,8 @@ string(CONCAT CPACK_DEBIAN_PROGRAM_DESCRIPTION
   "start at logon. A udev rule lets the user at the local seat open the\n"
   "amplifier without root.")
 # The udev rule is applied, and on removal withdrawn, at once.
+# Qt's own texts (message box buttons) in the language of the program's catalogue.
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/postinst
                                                ${CMAKE_CURRENT_LIST_DIR}/debian/postrm)
 
