@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,6 +14,8 @@
 #include <QWheelEvent>
 
 #include <cmath>
+
+Q_LOGGING_CATEGORY(curve_log, "quadron.curve", QtInfoMsg)
 
 namespace {
 
@@ -313,7 +316,9 @@ void ResponsePlot::mouseReleaseEvent(QMouseEvent* event)
     const std::vector<SettingChange> changes{{band.gain, dragged_gain},
                                              {band.centre, dragged_centre}};
     dragged = Handle::none;
-    core.change_settings(changes);
+    // The amplifier can go between the press and the release; the handle then goes back.
+    if (const SettingRefusal refusal = core.change_settings(changes))
+        qCInfo(curve_log) << "The drag changed nothing:" << refusal.message;
     update();
 }
 
@@ -330,7 +335,9 @@ void ResponsePlot::wheelEvent(QWheelEvent* event)
     const int now = quality->read(core.amplifier_state().controls());
     const int next = std::clamp(now + steps, 0, count - 1);
     if (next != now)
-        core.change_settings({{quality, quality->items[std::size_t(next)].value}});
+        if (const SettingRefusal refusal =
+                core.change_settings({{quality, quality->items[std::size_t(next)].value}}))
+            qCInfo(curve_log) << "The wheel changed nothing:" << refusal.message;
     event->accept();
 }
 

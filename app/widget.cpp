@@ -5,9 +5,9 @@
 #include "quadron_core.h"
 #include "ui_widget.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 
@@ -63,15 +63,17 @@ void Widget::changeEvent(QEvent* event)
     }
 }
 
-// One row below the form: the button that opens the response curve.
+// In the free space at the foot of the equalizer's column, so that the window keeps its size
+// (it fits a car computer's 800x480 screen).
 void Widget::add_response_button()
 {
     response_button = new QPushButton(this);
     response_button->setObjectName(QStringLiteral("response_pushButton"));
     response_button->setText(tr("Частотная характеристика…"));
     connect(response_button, &QPushButton::clicked, &core, &QuadronCore::show_response);
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    row->addWidget(response_button);
-    static_cast<QBoxLayout*>(layout())->addLayout(row);
+    auto* column = qobject_cast<QBoxLayout*>(ui->horizontalLayout_31->parent());
+    if (column)
+        column->addWidget(response_button, 0, Qt::AlignRight);
+    else
+        static_cast<QBoxLayout*>(layout())->addWidget(response_button, 0, Qt::AlignRight);
 }

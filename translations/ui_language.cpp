@@ -6,7 +6,7 @@
 #include <QLoggingCategory>
 #include <QTranslator>
 
-Q_LOGGING_CATEGORY(language_log, "quadron.language")
+Q_LOGGING_CATEGORY(language_log, "quadron.language", QtInfoMsg)
 
 namespace ui_language {
 

@@ -153,7 +153,7 @@ private Q_SLOTS:
         for (const QByteArray& line : geometry.readAllStandardOutput().split('\n'))
             shape[QString::fromLatin1(line.left(line.indexOf('=')))] =
                 line.mid(line.indexOf('=') + 1).toInt();
-        // The button sits alone in the panel's last row, at the right.
+        // The button sits at the panel's bottom right.
         QCOMPARE(xdotool(QStringLiteral("mousemove --window %1 %2 %3 click 1")
                              .arg(panel)
                              .arg(shape[QStringLiteral("WIDTH")] - 60)
