@@ -429,8 +429,9 @@ private Q_SLOTS:
         QCOMPARE(icon.convertToFormat(premultiplied), drawn.convertToFormat(premultiplied));
         QAction* entry = menu_entry(rig, 0);
         QCOMPARE(entry->text(), QStringLiteral("Показать"));
-        QVERIFY(menu_entry(rig, 1)->isSeparator());
-        QCOMPARE(menu_entry(rig, 2)->text(), QStringLiteral("Выход"));
+        QCOMPARE(menu_entry(rig, 1)->text(), QStringLiteral("Пресеты"));
+        QVERIFY(menu_entry(rig, 2)->isSeparator());
+        QCOMPARE(menu_entry(rig, 3)->text(), QStringLiteral("Выход"));
         rig.connect_amplifier();
         QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
         QVERIFY(!rig.window()); // not built while the amplifier is served
