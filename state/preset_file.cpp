@@ -250,10 +250,15 @@ std::optional<PresetStore::Entry> PresetStore::find(const QString& name,
     const QString path = QDir(dir).filePath(safe_file_stem(name) + QStringLiteral(".json"));
     QByteArray bytes;
     QString why;
-    if (QFileInfo::exists(path) && !read_preset_file(path, &bytes) &&
-        !Preset::read(bytes, path, &why)) {
-        *refusal = {R::bad_file, why};
-        return std::nullopt;
+    if (QFileInfo::exists(path)) {
+        if (SettingRefusal unread = read_preset_file(path, &bytes)) {
+            *refusal = unread;
+            return std::nullopt;
+        }
+        if (!Preset::read(bytes, path, &why)) {
+            *refusal = {R::bad_file, why};
+            return std::nullopt;
+        }
     }
     *refusal = {R::not_found, QStringLiteral("no preset named '%1' (in %2)").arg(name, dir)};
     return std::nullopt;
