@@ -87,7 +87,8 @@ Preset Preset::of(const AmplifierState& state, const QString& name)
 QByteArray Preset::json() const
 {
     QByteArray text = "{\n    \"format\": " + QByteArray::number(format) + ",\n";
-    text += "    \"name\": " + json_text(name).toUtf8() + ",\n";
+    if (!name.isEmpty())
+        text += "    \"name\": " + json_text(name).toUtf8() + ",\n";
     if (const AmpVariant* found = find_amp_variant(variant))
         text += "    \"variant\": " + json_text(QLatin1String(found->name)).toUtf8() + ",\n";
     text += "    \"settings\": {";
