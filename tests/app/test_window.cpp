@@ -461,6 +461,45 @@ private Q_SLOTS:
         QTRY_VERIFY(!rig.window()->isMinimized());
     }
 
+    // A preset saved, the settings moved away, then the preset chosen in the tray: one write
+    // brings its bytes back, the window names it, and one undo takes it back.
+    void presets_apply_from_the_tray_and_show_in_the_window()
+    {
+        WindowRig rig;
+        rig.show();
+        rig.connect_amplifier();
+        auto* label = rig.find<QLabel>(QStringLiteral("preset_label"));
+        auto* volume = rig.find<QSlider>(QStringLiteral("volume_horizontalSlider"));
+        auto* bass = rig.find<QSlider>(QStringLiteral("bass_gain_horizontalSlider"));
+        volume->setValue(-30);
+        bass->setValue(2);
+        rig.cycle();
+        QCOMPARE(label->text(), QStringLiteral("Несохранённые изменения"));
+        QVERIFY(!rig.core->save_preset(QStringLiteral("Night")));
+        QCOMPARE(label->text(), QStringLiteral("Пресет: Night"));
+        const std::vector<std::uint8_t> saved = rig.last_image();
+        volume->setValue(-10);
+        bass->setValue(5);
+        rig.cycle();
+        QCOMPARE(label->text(), QStringLiteral("Несохранённые изменения"));
+
+        QMenu* presets = menu_entry(rig, 1)->menu();
+        QCOMPARE(presets->actions().size(), 1);
+        const std::size_t writes = rig.amp->received.size();
+        presets->actions().first()->trigger();
+        rig.cycle();
+        QCOMPARE(rig.amp->received.size(), writes + 1);
+        QCOMPARE(rig.last_image(), saved);
+        QCOMPARE(volume->value(), -30);
+        QCOMPARE(label->text(), QStringLiteral("Пресет: Night"));
+
+        rig.core->edit_history().undo();
+        rig.cycle();
+        QCOMPARE(volume->value(), -10);
+        QVERIFY(!rig.core->remove_preset(QStringLiteral("Night")));
+        QCOMPARE(presets->actions().first()->text(), QStringLiteral("Нет пресетов"));
+    }
+
     void autostart_follows_the_users_clicks_only()
     {
         QTemporaryDir config;
