@@ -462,7 +462,8 @@ private Q_SLOTS:
     }
 
     // A preset saved, the settings moved away, then the preset chosen in the tray: one write
-    // brings its bytes back, the window names it, and one undo takes it back.
+    // brings its bytes back, the window names it, and one undo takes it back; the window's
+    // menu applies it again.
     void presets_apply_from_the_tray_and_show_in_the_window()
     {
         WindowRig rig;
@@ -496,6 +497,11 @@ private Q_SLOTS:
         rig.core->edit_history().undo();
         rig.cycle();
         QCOMPARE(volume->value(), -10);
+        auto* window_menu = rig.find<QMenu>(QStringLiteral("presets_menu"));
+        Q_EMIT window_menu->aboutToShow();
+        window_menu->actions().first()->trigger(); // the window's own entry for it
+        rig.cycle();
+        QCOMPARE(rig.last_image(), saved);
         QVERIFY(!rig.core->remove_preset(QStringLiteral("Night")));
         QCOMPARE(presets->actions().first()->text(), QStringLiteral("Нет пресетов"));
     }

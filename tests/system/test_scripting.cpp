@@ -314,8 +314,15 @@ private Q_SLOTS:
             QCOMPARE(run.run_program(assignments(run, variant, &random)).code, 0);
             QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
             const QByteArray saved = image_of(run);
+            BusChanges bus;
+            QVERIFY(QDBusConnection::sessionBus().connect(
+                QLatin1String(program_identity::app_id),
+                QStringLiteral("/org/brenvik_quadron/Quadron"), properties,
+                QStringLiteral("PropertiesChanged"), &bus,
+                SLOT(changed(QString, QVariantMap, QStringList))));
             QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Day")}).code,
                      0);
+            QTRY_VERIFY(bus.names.contains(QStringLiteral("presets")));
             QCOMPARE(run.run_program({QStringLiteral("--presets")}).out, QStringLiteral("Day\n"));
             QCOMPARE(run.run_program(assignments(run, variant, nullptr)).code, 0);
             QVERIFY(run.wait_for([&] { return image_of(run) != saved; }, 2000));
