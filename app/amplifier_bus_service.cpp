@@ -33,6 +33,12 @@ QString error_name(SettingRefusal::Reason reason)
         return QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs");
     case R::not_on_variant:
         return error_prefix + QStringLiteral("NotOnVariant");
+    case R::not_found:
+        return error_prefix + QStringLiteral("NoSuchPreset");
+    case R::bad_file:
+        return error_prefix + QStringLiteral("BadPresetFile");
+    case R::cannot_write:
+        return error_prefix + QStringLiteral("CannotWrite");
     case R::not_connected:
     case R::none:
         break;
@@ -70,6 +76,7 @@ AmplifierBusService::AmplifierBusService(QuadronCore& program, const QString& se
     }
     offered = true;
     connect(&core, &QuadronCore::values_changed, this, &AmplifierBusService::properties_changed);
+    connect(&core, &QuadronCore::presets_changed, this, &AmplifierBusService::presets_changed);
 }
 
 AmplifierBusService::~AmplifierBusService()
@@ -89,9 +96,23 @@ QString AmplifierBusService::introspect(const QString&) const
     for (const ReadOnlyProperty& property : connection_properties)
         xml += QStringLiteral("<property name=\"%1\" type=\"%2\" access=\"read\"/>\n")
                    .arg(QLatin1String(property.name), QLatin1String(property.signature));
+    xml += QStringLiteral("<property name=\"presets\" type=\"as\" access=\"read\"/>\n");
     for (const AmpAction& action : amp_actions)
         xml += QStringLiteral("<method name=\"%1\"/>\n").arg(QLatin1String(action.dbus_method));
-    xml += QStringLiteral("<method name=\"ShowWindow\"/>\n</interface>\n");
+    xml += QStringLiteral(
+        "<method name=\"ShowWindow\"/>\n"
+        "<method name=\"Undo\"><arg name=\"undone\" type=\"b\" direction=\"out\"/></method>\n"
+        "<method name=\"Redo\"><arg name=\"redone\" type=\"b\" direction=\"out\"/></method>\n"
+        "<method name=\"ApplyPreset\"><arg name=\"name\" type=\"s\" direction=\"in\"/>"
+        "<arg name=\"skipped\" type=\"s\" direction=\"out\"/></method>\n"
+        "<method name=\"SavePreset\"><arg name=\"name\" type=\"s\" direction=\"in\"/></method>\n"
+        "<method name=\"ExportPreset\"><arg name=\"name\" type=\"s\" direction=\"in\"/>"
+        "<arg name=\"file\" type=\"s\" direction=\"in\"/></method>\n"
+        "<method name=\"ImportPreset\"><arg name=\"file\" type=\"s\" direction=\"in\"/>"
+        "<arg name=\"name\" type=\"s\" direction=\"in\"/>"
+        "<arg name=\"imported\" type=\"s\" direction=\"out\"/></method>\n"
+        "<signal name=\"PresetsChanged\"><arg name=\"names\" type=\"as\"/></signal>\n"
+        "</interface>\n");
     // The bus library adds the standard interfaces (Properties among them) itself.
     return xml;
 }
@@ -137,6 +158,8 @@ QVariant AmplifierBusService::value_of(const QString& name) const
         return core.variant_name();
     if (name == QLatin1String("problem"))
         return core.problem_text();
+    if (name == QLatin1String("presets"))
+        return core.preset_names();
     if (const AmpSetting* setting = find_amp_setting(name))
         return setting->dbus(setting->read(core.amplifier_state().controls()));
     return {};
@@ -158,6 +181,7 @@ QDBusMessage AmplifierBusService::get_all(const QDBusMessage& message) const
         all.insert(QLatin1String(setting.name), value_of(QLatin1String(setting.name)));
     for (const ReadOnlyProperty& property : connection_properties)
         all.insert(QLatin1String(property.name), value_of(QLatin1String(property.name)));
+    all.insert(QStringLiteral("presets"), core.preset_names());
     return message.createReply(all);
 }
 
@@ -190,6 +214,16 @@ QDBusMessage AmplifierBusService::call(const QDBusMessage& message)
         core.show_window();
         return message.createReply();
     }
+    if (message.member() == QLatin1String("Undo") || message.member() == QLatin1String("Redo")) {
+        QString nothing;
+        const SettingRefusal refusal =
+            message.member() == QLatin1String("Undo") ? core.undo(&nothing) : core.redo(&nothing);
+        if (refusal)
+            return refusal_reply(message, refusal);
+        return message.createReply(nothing.isEmpty());
+    }
+    if (QDBusMessage reply = preset_call(message); reply.type() != QDBusMessage::InvalidMessage)
+        return reply;
     for (const AmpAction& action : amp_actions) {
         if (message.member() == QLatin1String(action.dbus_method)) {
             if (const SettingRefusal refusal = core.take_action(action.hot_key_id))
@@ -199,6 +233,65 @@ QDBusMessage AmplifierBusService::call(const QDBusMessage& message)
     }
     return message.createErrorReply(QDBusError::UnknownMethod,
                                     QStringLiteral("no method %1").arg(message.member()));
+}
+
+// The preset methods, checked for their arguments' types; an invalid message for any other.
+QDBusMessage AmplifierBusService::preset_call(const QDBusMessage& message)
+{
+    struct Method
+    {
+        const char* name;
+        int strings;
+    };
+    const Method methods[] = {
+        {"ApplyPreset", 1}, {"SavePreset", 1}, {"ExportPreset", 2}, {"ImportPreset", 2}};
+    const QString member = message.member();
+    const Method* method = nullptr;
+    for (const Method& candidate : methods) {
+        if (member == QLatin1String(candidate.name))
+            method = &candidate;
+    }
+    if (!method)
+        return {};
+    const QList<QVariant> arguments = message.arguments();
+    QStringList strings;
+    for (const QVariant& argument : arguments) {
+        if (argument.metaType().id() == QMetaType::QString)
+            strings.append(argument.toString());
+    }
+    if (arguments.size() != method->strings || strings.size() != method->strings)
+        return message.createErrorReply(
+            QDBusError::InvalidArgs,
+            QStringLiteral("%1 takes %2 strings").arg(member).arg(method->strings));
+    QString answer;
+    SettingRefusal refusal;
+    if (member == QLatin1String("ApplyPreset"))
+        refusal = core.apply_preset(strings[0], &answer);
+    else if (member == QLatin1String("SavePreset"))
+        refusal = core.save_preset(strings[0]);
+    else if (member == QLatin1String("ExportPreset"))
+        refusal = core.export_preset(strings[0], strings[1]);
+    else
+        refusal = core.import_preset(strings[0], strings[1], &answer);
+    if (refusal)
+        return refusal_reply(message, refusal);
+    if (member == QLatin1String("ApplyPreset") || member == QLatin1String("ImportPreset"))
+        return message.createReply(answer.trimmed());
+    return message.createReply();
+}
+
+void AmplifierBusService::presets_changed(const QStringList& names)
+{
+    QDBusMessage signal =
+        QDBusMessage::createSignal(QLatin1String(object_path), QLatin1String(interface_name),
+                                   QStringLiteral("PresetsChanged"));
+    signal << names;
+    bus.send(signal);
+    QDBusMessage properties = QDBusMessage::createSignal(
+        QLatin1String(object_path), properties_interface, QStringLiteral("PropertiesChanged"));
+    properties << QLatin1String(interface_name) << QVariantMap{{QStringLiteral("presets"), names}}
+               << QStringList();
+    bus.send(properties);
 }
 
 void AmplifierBusService::properties_changed(const QStringList& names)

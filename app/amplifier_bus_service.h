@@ -6,9 +6,10 @@
 class QuadronCore;
 
 // The running copy on the session bus: one property per setting of the table (read-write,
-// writes checked by the same table), the connection as read-only properties, PropertiesChanged
-// for every change, and the four actions and ShowWindow as methods. The session bus is the
-// user's own, so every caller is this user; nothing else is offered.
+// writes checked by the same table), the connection and the presets' names as read-only
+// properties, PropertiesChanged for every change (and PresetsChanged for the presets), the four
+// actions, ShowWindow, Undo, Redo and the preset methods. The session bus is the user's own, so
+// every caller is this user; nothing else is offered.
 class AmplifierBusService : public QDBusVirtualObject
 {
     Q_OBJECT
@@ -26,6 +27,8 @@ public:
 
 private:
     void properties_changed(const QStringList& names);
+    void presets_changed(const QStringList& names);
+    QDBusMessage preset_call(const QDBusMessage& message);
     QDBusMessage get(const QDBusMessage& message, const QString& name) const;
     QDBusMessage get_all(const QDBusMessage& message) const;
     QDBusMessage set(const QDBusMessage& message, const QString& name, const QVariant& value);

@@ -4,6 +4,7 @@
 #include "amp_settings.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace {
 
@@ -34,6 +35,38 @@ const Action copy_options[] = {
                        "Print the equalizer's nominal response (not a measurement) at the 31 "
                        "third-octave frequencies from 20 Hz to 20 kHz: the sum, each band and the "
                        "subwoofer's low-pass, in dB.")},
+    {"undo",
+     QT_TRANSLATE_NOOP("CommandLine", "Undo the last edit of the settings, whatever made it.")},
+    {"redo", QT_TRANSLATE_NOOP("CommandLine", "Redo the edit last undone.")},
+    {"presets", QT_TRANSLATE_NOOP("CommandLine", "Print the presets' names, one a line.")},
+};
+
+// The preset options take a value and maybe a word after it; files are handed to the running
+// copy by their absolute paths, as it does not share this command's working directory.
+struct PresetOption
+{
+    const char* name;
+    const char* value_name;
+    const char* description;
+    int words;          // how many words follow the value
+    bool words_needed;  // false: they may be left out
+    bool value_is_file; // else the word is the file
+};
+const PresetOption preset_options[] = {
+    {"preset", "NAME",
+     QT_TRANSLATE_NOOP("CommandLine", "Apply the preset NAME, all in one write to the amplifier."),
+     0, true, false},
+    {"save-preset", "NAME",
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "Save the current settings as the preset NAME (replacing one)."),
+     0, true, false},
+    {"export-preset", "NAME",
+     QT_TRANSLATE_NOOP("CommandLine", "Write the preset NAME to the file given after it."), 1, true,
+     false},
+    {"import-preset", "FILE",
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "Read a preset from FILE, under the name given after it or its own."),
+     1, false, true},
 };
 
 // The words of a message to the running copy travel apart by a tab.
@@ -70,9 +103,12 @@ void describe(QCommandLineParser& parser)
     for_each_option([&parser](const Action& action) {
         parser.addOption({QString::fromLatin1(action.name), CommandLine::tr(action.description)});
     });
-    parser.addOption(
-        {QStringLiteral("json"),
-         CommandLine::tr("With --get, --watch and --response: JSON objects, one a line.")});
+    for (const PresetOption& option : preset_options)
+        parser.addOption({QString::fromLatin1(option.name), CommandLine::tr(option.description),
+                          QString::fromLatin1(option.value_name)});
+    parser.addOption({QStringLiteral("json"),
+                      CommandLine::tr("With --get, --watch and --response: JSON objects, one a "
+                                      "line; with --presets: a JSON list.")});
     parser.addPositionalArgument(QStringLiteral("NAME[=VALUE]"),
                                  CommandLine::tr("Settings for --get and --set."));
     QCommandLineOption demo(QStringLiteral("demo"),
@@ -116,7 +152,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         if (parser.isSet(QString::fromLatin1(action.name)))
             chosen.append(QStringLiteral("--") + QString::fromLatin1(action.name));
     });
-    const QStringList words = parser.positionalArguments();
+    for (const PresetOption& preset : preset_options) {
+        if (parser.isSet(QString::fromLatin1(preset.name)))
+            chosen.append(QStringLiteral("--") + QString::fromLatin1(preset.name));
+    }
+    QStringList words = parser.positionalArguments();
     const auto refuse = [&line](const QString& why) {
         line.kind = Kind::usage_error;
         line.error = why;
@@ -125,13 +165,30 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     if (chosen.size() > 1)
         return refuse(tr("one action at a time: %1").arg(chosen.join(QStringLiteral(", "))));
     const QString option = chosen.value(0);
-    const bool takes_words = option == QLatin1String("--get") || option == QLatin1String("--set");
+    const PresetOption* preset = nullptr;
+    for (const PresetOption& candidate : preset_options) {
+        if (option == QStringLiteral("--") + QString::fromLatin1(candidate.name))
+            preset = &candidate;
+    }
+    if (preset) {
+        if (words.size() > preset->words)
+            return refuse(tr("unexpected argument '%1'").arg(words.at(preset->words)));
+        if (preset->words_needed && words.size() < preset->words)
+            return refuse(
+                tr("%1 takes %2 and a file").arg(option, QLatin1String(preset->value_name)));
+        words.prepend(parser.value(QString::fromLatin1(preset->name)));
+        const int file = preset->value_is_file ? 0 : 1;
+        if (preset->words > 0 && file < words.size())
+            words[file] = QFileInfo(words[file]).absoluteFilePath();
+    }
+    const bool takes_words =
+        option == QLatin1String("--get") || option == QLatin1String("--set") || preset;
     if (!words.isEmpty() && !takes_words)
         return refuse(tr("unexpected argument '%1'").arg(words.first()));
     const bool json = parser.isSet(QStringLiteral("json"));
     if (json && option != QLatin1String("--get") && option != QLatin1String("--watch") &&
-        option != QLatin1String("--response"))
-        return refuse(tr("--json goes with --get, --watch or --response"));
+        option != QLatin1String("--response") && option != QLatin1String("--presets"))
+        return refuse(tr("--json goes with --get, --watch, --response or --presets"));
     for (const QString& word : words) {
         if (word.contains(word_separator) || word.contains(u'\n'))
             return refuse(tr("'%1' holds a tab or a line break").arg(word));

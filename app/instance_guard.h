@@ -19,6 +19,9 @@ class InstanceGuard : public QObject
 public:
     // Largest message accepted; anything longer is dropped with its connection.
     static constexpr int max_message_bytes = 1024;
+    // What a later plain start sends: show the window. Never translated: the copies may run
+    // under different languages.
+    static constexpr const char* show_message = "Rise up!";
     // What the running copy answers to a message: lines of text, possibly none, or a refusal.
     using Responder = std::function<QString(const QString& message)>;
     // What became of a message sent to the running copy.

@@ -148,7 +148,7 @@ int main(int argc, char* argv[])
         return exit_codes::no_private_dir;
     }
     if (instance.is_running()) {
-        if (!instance.send_message(QCoreApplication::translate("Widget", "Rise up!"), 5000))
+        if (!instance.send_message(QLatin1String(InstanceGuard::show_message), 5000))
             print(stderr,
                   CommandLine::tr(
                       "quadron: the running copy of Brenvik Quadron did not answer within 5 s; "

@@ -6,6 +6,7 @@
 #include "hidapi_backend.h"
 #include "logind_sleep_notifier.h"
 #include "portal_hot_keys.h"
+#include "preset_file.h"
 #include "program_identity.h"
 #include "x11_hot_keys.h"
 
@@ -42,6 +43,7 @@ PlatformServices PlatformServices::system(bool demo)
     services.settings_path = AppSettings::default_path(settings_file);
     AppSettings::take_over_misplaced(services.settings_path, settings_file);
     services.executable_path = QCoreApplication::applicationFilePath();
+    services.presets_folder = PresetStore::default_folder(demo);
     services.bus_name =
         QLatin1String(demo ? program_identity::demo_app_id : program_identity::app_id);
     if (demo) {

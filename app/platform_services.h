@@ -21,6 +21,8 @@ struct PlatformServices
     QString executable_path;
     QString autostart_file_name =
         QLatin1String(program_identity::app_id) + QLatin1String(".desktop");
+    // Where the presets are kept; none: in no folder (nothing can be saved).
+    QString presets_folder;
     // The name the D-Bus interface is offered under on the session bus; none: not offered.
     QString bus_name;
     // The program runs the amplifier link on its own thread; tests step it by hand instead.

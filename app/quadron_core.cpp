@@ -30,7 +30,9 @@ constexpr QChar word_separator = u'\t';
 
 const char* const connection_fields[] = {"connected", "variant", "problem"};
 
-int exit_code_of(const SettingRefusal& refusal)
+} // namespace
+
+int QuadronCore::exit_code_of(const SettingRefusal& refusal)
 {
     using R = SettingRefusal::Reason;
     switch (refusal.reason) {
@@ -41,21 +43,26 @@ int exit_code_of(const SettingRefusal& refusal)
         return exit_codes::usage;
     case R::not_on_variant:
         return exit_codes::not_on_variant;
+    case R::bad_file:
+        return exit_codes::bad_data;
+    case R::not_found:
+        return exit_codes::not_found;
+    case R::cannot_write:
+        return exit_codes::cannot_create;
     case R::not_connected:
         break;
     }
     return exit_codes::not_connected;
 }
 
-CommandReply refused(const SettingRefusal& refusal)
+CommandReply QuadronCore::refused(const SettingRefusal& refusal)
 {
     return {exit_code_of(refusal), refusal.message + QLatin1Char('\n')};
 }
 
-} // namespace
-
 QuadronCore::QuadronCore(PlatformServices services, QObject* parent)
-    : QObject(parent), link(std::make_unique<AmplifierLink>(std::move(services.hid))),
+    : QObject(parent), preset_store(std::move(services.presets_folder)),
+      link(std::make_unique<AmplifierLink>(std::move(services.hid))),
       hot_keys(std::move(services.hot_keys)), sleep_notifier(std::move(services.sleep)),
       settings_path(std::move(services.settings_path)),
       executable_path(std::move(services.executable_path)),
@@ -71,6 +78,9 @@ QuadronCore::QuadronCore(PlatformServices services, QObject* parent)
     register_hot_keys();
     connect_link();
     publish_changes();
+    reload_presets();
+    connect(&presets_watcher, &QFileSystemWatcher::directoryChanged, this,
+            &QuadronCore::reload_presets);
     if (!bus_name.isEmpty())
         bus_service = std::make_unique<AmplifierBusService>(*this, bus_name);
     if (services.link_on_own_thread)
@@ -132,6 +142,7 @@ void QuadronCore::create_tray_icon()
     tray_menu = std::make_unique<QMenu>();
     tray_menu->addAction(show_hide_action);
     tray_menu->addAction(response_action);
+    tray_presets = tray_menu->addMenu(tr("Пресеты"));
     tray_menu->addSeparator();
     tray_menu->addAction(quit_action);
     tray_icon = new QSystemTrayIcon(this);
@@ -203,7 +214,7 @@ void QuadronCore::check_tray_available()
 
 void QuadronCore::message_arrived(const QString& message)
 {
-    if (message == tr("Rise up!"))
+    if (message == QLatin1String(InstanceGuard::show_message))
         show_window();
 }
 
@@ -290,6 +301,7 @@ void QuadronCore::set_autostart(bool on)
 
 SettingRefusal QuadronCore::change_settings(const std::vector<SettingChange>& changes)
 {
+    const EditHistory::Discrete own_step(history);
     return apply_changes(state, changes);
 }
 
@@ -355,6 +367,14 @@ QString QuadronCore::answer(const QString& message)
             response_report(tone_section_of(state.controls(), state.display().availability_variant),
                             json)}
             .encoded();
+    if (command == QLatin1String("--undo") || command == QLatin1String("--redo")) {
+        QString note;
+        const SettingRefusal refusal =
+            command == QLatin1String("--undo") ? undo(&note) : redo(&note);
+        return (refusal ? refused(refusal) : CommandReply{exit_codes::ok, note}).encoded();
+    }
+    if (command.endsWith(QLatin1String("-preset")) || command == QLatin1String("--presets"))
+        return preset_reply(command, words, json).encoded();
     if (const AmpAction* action = find_amp_action(command.toStdString())) {
         const SettingRefusal refusal = take_action(action->hot_key_id);
         return (refusal ? refused(refusal) : CommandReply{}).encoded();

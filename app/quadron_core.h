@@ -4,8 +4,11 @@
 #include "amplifier_link.h"
 #include "amplifier_state.h"
 #include "command_reply.h"
+#include "edit_history.h"
 #include "platform_services.h"
+#include "preset_file.h"
 
+#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
@@ -55,6 +58,32 @@ public:
     SettingRefusal change_settings(const std::vector<SettingChange>& changes);
     // An action of the list, as its hot key; refused without an amplifier.
     SettingRefusal take_action(int hot_key_id);
+    // Undo and redo, from any way in; refused without an amplifier. note says when there was
+    // nothing to undo (or redo).
+    SettingRefusal undo(QString* note);
+    SettingRefusal redo(QString* note);
+    EditHistory& edit_history() { return history; }
+
+    // The presets, by name, as last read from their folder.
+    const std::vector<PresetStore::Entry>& presets() const { return preset_entries; }
+    QStringList preset_names() const;
+    // The preset the settings shown now equal (the fullest of them), or none.
+    QString matching_preset() const;
+    // The preset's values as one edit; note names what the amplifier lacks and was skipped.
+    SettingRefusal apply_preset(const QString& name, QString* note);
+    // The current settings under this name, replacing a preset of that name.
+    SettingRefusal save_preset(const QString& name);
+    SettingRefusal rename_preset(const QString& name, const QString& new_name);
+    SettingRefusal remove_preset(const QString& name);
+    // To and from a file anywhere (an absolute path); an import keeps the name inside the
+    // file (or the file's own name) unless given one.
+    SettingRefusal export_preset(const QString& name, const QString& path);
+    SettingRefusal import_preset(const QString& path, const QString& name, QString* imported);
+
+    // How a command ends that was refused so, and what it says.
+    static int exit_code_of(const SettingRefusal& refusal);
+    static CommandReply refused(const SettingRefusal& refusal);
+
     // The connection as --status and D-Bus name it.
     bool connected() const;
     QString variant_name() const;
@@ -76,6 +105,8 @@ Q_SIGNALS:
     void values_changed(const QStringList& names);
     // The autostart choice was made, or could not be carried out.
     void autostart_changed();
+    // The presets' names, or their contents, changed.
+    void presets_changed(const QStringList& names);
 
 private Q_SLOTS:
     void show_hide_slot();
@@ -83,6 +114,8 @@ private Q_SLOTS:
     void check_tray_available();
     void amplifier_unusable(AmplifierFault fault);
     void publish_changes();
+    void reload_presets();
+    void fill_tray_presets();
 
 private:
     void connect_link();
@@ -98,8 +131,15 @@ private:
     QString status_report() const;
     QString watch_line(const QStringList& names, bool json) const;
     QString field_text(const QString& name) const;
+    CommandReply preset_reply(const QString& command, const QStringList& words, bool json);
+    void watch_presets_folder();
 
     AmplifierState state;
+    EditHistory history{state};
+    PresetStore preset_store;
+    std::vector<PresetStore::Entry> preset_entries;
+    QFileSystemWatcher presets_watcher;
+    QMenu* tray_presets = nullptr;
     std::unique_ptr<AmplifierLink> link;
     std::unique_ptr<HotKeyService> hot_keys;
     std::unique_ptr<SleepNotifier> sleep_notifier;

@@ -24,6 +24,7 @@ Widget::Widget(QuadronCore& program, const QIcon& icon, QWidget* parent)
     setWindowTitle(tr("Brenvik Quadron v.%1").arg(QLatin1String(program_identity::version)));
     fill_combo_boxes(ui);
     add_response_button();
+    build_preset_row();
     setMinimumSize(minimumSizeHint());
     setMaximumSize(minimumSizeHint());
     red_pixmap.load(QStringLiteral(":/images/red-button.png"));
@@ -31,6 +32,7 @@ Widget::Widget(QuadronCore& program, const QIcon& icon, QWidget* parent)
     bind_settings();
     connect(&state, &AmplifierState::changed, this, &Widget::show_state);
     connect(&core, &QuadronCore::autostart_changed, this, &Widget::show_state);
+    connect(&core, &QuadronCore::presets_changed, this, &Widget::show_preset_mark);
     show_state();
 }
 

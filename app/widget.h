@@ -8,8 +8,12 @@
 class AmplifierState;
 class QuadronCore;
 struct AmpSetting;
+struct SettingRefusal;
+class QAction;
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QMenu;
 class QRadioButton;
 
 namespace Ui {
@@ -72,6 +76,10 @@ private Q_SLOTS:
     void on_acc_on_delay_spinBox_valueChanged(int value);
 
     void show_state();
+    void show_preset_mark();
+    void fill_presets_menu();
+    void save_preset_as();
+    void import_preset();
 
 private:
     // A setting's controls in the form, found by the setting's name: the control that holds
@@ -88,12 +96,23 @@ private:
     void add_response_button();
     void edit_setting(const char* name, int value);
     QString lamp_tool_tip() const;
+    // The row below the form: the presets' menu, which preset is shown, undo and redo.
+    void build_preset_row();
+    void export_preset(const QString& name);
+    void rename_preset(const QString& name);
+    void remove_preset(const QString& name);
+    // Says in a box what kept an action from being done; false when nothing did.
+    bool refused(const QString& title, const SettingRefusal& refusal);
 
     QuadronCore& core;
     AmplifierState& state;
     Ui::Widget* ui = nullptr;
     std::vector<Binding> bindings;
     QPushButton* response_button = nullptr;
+    QMenu* presets_menu = nullptr;
+    QLabel* preset_label = nullptr;
+    QAction* undo_action = nullptr;
+    QAction* redo_action = nullptr;
     QPixmap green_pixmap;
     QPixmap red_pixmap;
 };

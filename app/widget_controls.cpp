@@ -77,6 +77,7 @@ void Widget::show_state()
     ui->status_label->setPixmap(display.connected_shown ? green_pixmap : red_pixmap);
     ui->status_label->setToolTip(lamp_tool_tip());
     ui->configuration_frame->setEnabled(display.frame_enabled);
+    show_preset_mark();
 }
 
 // Why the lamp is red, in the window's own language.

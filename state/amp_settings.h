@@ -85,7 +85,10 @@ struct SettingRefusal
         unknown_name,   // no such setting
         bad_value,      // not one of the setting's values
         not_on_variant, // the connected amplifier lacks the setting or that value
-        not_connected   // no amplifier to change
+        not_connected,  // no amplifier to change
+        not_found,      // no preset of that name, or no file to read
+        bad_file,       // a preset file that is not one (its file, key and reason said)
+        cannot_write    // a preset file or its folder cannot be written
     };
     Reason reason = Reason::none;
     QString message; // one line naming the setting and what it accepts

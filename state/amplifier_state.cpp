@@ -32,6 +32,7 @@ template <typename Edit> void AmplifierState::edit(Edit change)
 
 void AmplifierState::publish(const RegisterImage::Bytes& before)
 {
+    Q_EMIT edited();
     Q_EMIT changed();
     const RegisterImage::Bytes after = registers.bytes();
     if (after != before)
@@ -145,6 +146,32 @@ void AmplifierState::apply(const std::function<void()>& changes)
     edit(changes);
 }
 
+bool AmplifierState::Snapshot::operator==(const Snapshot& other) const
+{
+    const Controls& a = controls;
+    const Controls& b = other.controls;
+    return image == other.image && a.level_db == b.level_db && a.level_muted == b.level_muted &&
+           a.tone_db == b.tone_db && a.pri_gain == b.pri_gain && a.sec_gain == b.sec_gain &&
+           a.pri_input == b.pri_input && a.sec_input == b.sec_input && a.autozero == b.autozero &&
+           a.hard_mute == b.hard_mute && a.soft_mute == b.soft_mute && a.index == b.index &&
+           a.acc_on_delay == b.acc_on_delay;
+}
+
+AmplifierState::Snapshot AmplifierState::snapshot() const
+{
+    return {shown, registers.bytes()};
+}
+
+// The mirrors are read from the image again, as they were made from it.
+void AmplifierState::restore(const Snapshot& to)
+{
+    edit([&] {
+        registers.load_image(to.image.data());
+        registers.read_mirrors();
+        shown = to.controls;
+    });
+}
+
 void AmplifierState::apply_amp_variant()
 {
     // Unknown codes never get here: the link refuses them.
@@ -191,6 +218,7 @@ void AmplifierState::apply_image_to_controls(quint64 image_generation, int ident
         shown.sec_input = r.sec_input <= 3 ? r.sec_input : input_code::muted;
     }
     Q_EMIT changed();
+    Q_EMIT image_read();
     Q_EMIT image_changed(generation, registers.bytes());
 }
 

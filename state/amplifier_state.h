@@ -115,6 +115,18 @@ public:
     // Several changes as one edit: shown once, and handed to the link as one image.
     void apply(const std::function<void()>& changes);
 
+    // What the controls show and the image holds, to come back to (undo and redo).
+    struct Snapshot
+    {
+        Controls controls;
+        RegisterImage::Bytes image{};
+        bool operator==(const Snapshot& other) const;
+        bool operator!=(const Snapshot& other) const { return !(*this == other); }
+    };
+    Snapshot snapshot() const;
+    // Back to a snapshot of this connection, as one edit: its image is the one written.
+    void restore(const Snapshot& to);
+
 public Q_SLOTS:
     // A new connection's image: shown in every control, then handed back for writing.
     void apply_image_to_controls(quint64 generation, int variant,
@@ -125,6 +137,10 @@ public Q_SLOTS:
 Q_SIGNALS:
     // Something a control or the connection display shows has changed.
     void changed();
+    // An edit was made, whatever made it (before changed()); a read-back is none.
+    void edited();
+    // A new connection's image was read and shown (after changed()).
+    void image_read();
     // The image to write, tagged with the generation of the read it grew from.
     void image_changed(quint64 generation, const RegisterImage::Bytes& image);
 

@@ -34,10 +34,6 @@ Without options it starts, or shows the copy that runs already; an option is han
 Without options it starts, or shows the copy that runs already; an option is handed to that copy.</translation>
     </message>
     <message>
-        <source>With --get, --watch and --response: JSON objects, one a line.</source>
-        <translation>With --get, --watch and --response: JSON objects, one a line.</translation>
-    </message>
-    <message>
         <source>Settings for --get and --set.</source>
         <translation>Settings for --get and --set.</translation>
     </message>
@@ -52,10 +48,6 @@ Without options it starts, or shows the copy that runs already; an option is han
     <message>
         <source>unexpected argument &apos;%1&apos;</source>
         <translation>unexpected argument &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>--json goes with --get, --watch or --response</source>
-        <translation>--json goes with --get, --watch or --response</translation>
     </message>
     <message>
         <source>&apos;%1&apos; holds a tab or a line break</source>
@@ -103,6 +95,46 @@ Without options it starts, or shows the copy that runs already; an option is han
         <translation>quadron: the running copy of Brenvik Quadron did not answer within 5 s; its window may still open
 </translation>
     </message>
+    <message>
+        <source>Undo the last edit of the settings, whatever made it.</source>
+        <translation>Undo the last edit of the settings, whatever made it.</translation>
+    </message>
+    <message>
+        <source>Redo the edit last undone.</source>
+        <translation>Redo the edit last undone.</translation>
+    </message>
+    <message>
+        <source>Print the presets&apos; names, one a line.</source>
+        <translation>Print the presets&apos; names, one a line.</translation>
+    </message>
+    <message>
+        <source>Apply the preset NAME, all in one write to the amplifier.</source>
+        <translation>Apply the preset NAME, all in one write to the amplifier.</translation>
+    </message>
+    <message>
+        <source>Save the current settings as the preset NAME (replacing one).</source>
+        <translation>Save the current settings as the preset NAME (replacing one).</translation>
+    </message>
+    <message>
+        <source>Write the preset NAME to the file given after it.</source>
+        <translation>Write the preset NAME to the file given after it.</translation>
+    </message>
+    <message>
+        <source>Read a preset from FILE, under the name given after it or its own.</source>
+        <translation>Read a preset from FILE, under the name given after it or its own.</translation>
+    </message>
+    <message>
+        <source>With --get, --watch and --response: JSON objects, one a line; with --presets: a JSON list.</source>
+        <translation>With --get, --watch and --response: JSON objects, one a line; with --presets: a JSON list.</translation>
+    </message>
+    <message>
+        <source>%1 takes %2 and a file</source>
+        <translation>%1 takes %2 and a file</translation>
+    </message>
+    <message>
+        <source>--json goes with --get, --watch, --response or --presets</source>
+        <translation>--json goes with --get, --watch, --response or --presets</translation>
+    </message>
 </context>
 <context>
     <name>QuadronCore</name>
@@ -127,10 +159,6 @@ Without options it starts, or shows the copy that runs already; an option is han
         <translation>Hide</translation>
     </message>
     <message>
-        <source>Rise up!</source>
-        <translation>Rise up!</translation>
-    </message>
-    <message>
         <source>Не удалось опознать устройство!</source>
         <translation>The device could not be identified!</translation>
     </message>
@@ -141,6 +169,18 @@ Without options it starts, or shows the copy that runs already; an option is han
     <message>
         <source>Ошибка!</source>
         <translation>Error!</translation>
+    </message>
+    <message>
+        <source>Нет пресетов</source>
+        <translation>No presets</translation>
+    </message>
+    <message>
+        <source>Пресет не применён</source>
+        <translation>Preset not applied</translation>
+    </message>
+    <message>
+        <source>Пресеты</source>
+        <translation>Presets</translation>
     </message>
 </context>
 <context>
@@ -360,10 +400,6 @@ Without options it starts, or shows the copy that runs already; an option is han
         <translation>There is nowhere to keep the program&apos;s single-instance lock.</translation>
     </message>
     <message>
-        <source>Rise up!</source>
-        <translation>Rise up!</translation>
-    </message>
-    <message>
         <source>Brenvik Quadron v.%1</source>
         <translation>Brenvik Quadron v.%1</translation>
     </message>
@@ -482,6 +518,130 @@ Without options it starts, or shows the copy that runs already; an option is han
     <message>
         <source>160 Hz</source>
         <translation>160 Hz</translation>
+    </message>
+    <message>
+        <source>Пресеты</source>
+        <translation>Presets</translation>
+    </message>
+    <message>
+        <source>Отменить</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>Повторить</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>Не отменено</source>
+        <translation>Not undone</translation>
+    </message>
+    <message>
+        <source>Не повторено</source>
+        <translation>Not redone</translation>
+    </message>
+    <message>
+        <source>Несохранённые изменения</source>
+        <translation>Unsaved changes</translation>
+    </message>
+    <message>
+        <source>Пресет: %1</source>
+        <translation>Preset: %1</translation>
+    </message>
+    <message>
+        <source>Пресет не применён</source>
+        <translation>Preset not applied</translation>
+    </message>
+    <message>
+        <source>Пресет применён не полностью</source>
+        <translation>Preset applied in part</translation>
+    </message>
+    <message>
+        <source>Нет пресетов</source>
+        <translation>No presets</translation>
+    </message>
+    <message>
+        <source>Сохранить как…</source>
+        <translation>Save as…</translation>
+    </message>
+    <message>
+        <source>Перезаписать</source>
+        <translation>Overwrite</translation>
+    </message>
+    <message>
+        <source>Пресет не сохранён</source>
+        <translation>Preset not saved</translation>
+    </message>
+    <message>
+        <source>Переименовать…</source>
+        <translation>Rename…</translation>
+    </message>
+    <message>
+        <source>Удалить…</source>
+        <translation>Delete…</translation>
+    </message>
+    <message>
+        <source>Экспорт…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Импорт…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>Сохранить пресет</source>
+        <translation>Save preset</translation>
+    </message>
+    <message>
+        <source>Название:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Пресет «%1» уже есть. Заменить его?</source>
+        <translation>A preset “%1” already exists. Replace it?</translation>
+    </message>
+    <message>
+        <source>Переименовать пресет</source>
+        <translation>Rename preset</translation>
+    </message>
+    <message>
+        <source>Новое название:</source>
+        <translation>New name:</translation>
+    </message>
+    <message>
+        <source>Пресет не переименован</source>
+        <translation>Preset not renamed</translation>
+    </message>
+    <message>
+        <source>Удалить пресет</source>
+        <translation>Delete preset</translation>
+    </message>
+    <message>
+        <source>Удалить пресет «%1»?</source>
+        <translation>Delete the preset “%1”?</translation>
+    </message>
+    <message>
+        <source>Пресет не удалён</source>
+        <translation>Preset not deleted</translation>
+    </message>
+    <message>
+        <source>Экспорт пресета</source>
+        <translation>Export preset</translation>
+    </message>
+    <message>
+        <source>Пресеты (%1)</source>
+        <translation>Presets (%1)</translation>
+    </message>
+    <message>
+        <source>Пресет не экспортирован</source>
+        <translation>Preset not exported</translation>
+    </message>
+    <message>
+        <source>Импорт пресета</source>
+        <translation>Import preset</translation>
+    </message>
+    <message>
+        <source>Пресет не импортирован</source>
+        <translation>Preset not imported</translation>
     </message>
 </context>
 </TS>

@@ -467,8 +467,9 @@ private Q_SLOTS:
         QAction* entry = menu_entry(rig, 0);
         QCOMPARE(entry->text(), QStringLiteral("Показать"));
         QCOMPARE(menu_entry(rig, 1)->text(), QStringLiteral("Частотная характеристика"));
-        QVERIFY(menu_entry(rig, 2)->isSeparator());
-        QCOMPARE(menu_entry(rig, 3)->text(), QStringLiteral("Выход"));
+        QCOMPARE(menu_entry(rig, 2)->text(), QStringLiteral("Пресеты"));
+        QVERIFY(menu_entry(rig, 3)->isSeparator());
+        QCOMPARE(menu_entry(rig, 4)->text(), QStringLiteral("Выход"));
         rig.connect_amplifier();
         QCOMPARE(rig.amp->commands(), (std::vector<int>{54, 55, 56}));
         QVERIFY(!rig.window()); // not built while the amplifier is served
@@ -496,6 +497,51 @@ private Q_SLOTS:
         rig.window()->showMinimized();
         Q_EMIT tray(rig)->activated(QSystemTrayIcon::Trigger);
         QTRY_VERIFY(!rig.window()->isMinimized());
+    }
+
+    // A preset saved, the settings moved away, then the preset chosen in the tray: one write
+    // brings its bytes back, the window names it, and one undo takes it back; the window's
+    // menu applies it again.
+    void presets_apply_from_the_tray_and_show_in_the_window()
+    {
+        WindowRig rig;
+        rig.show();
+        rig.connect_amplifier();
+        auto* label = rig.find<QLabel>(QStringLiteral("preset_label"));
+        auto* volume = rig.find<QSlider>(QStringLiteral("volume_horizontalSlider"));
+        auto* bass = rig.find<QSlider>(QStringLiteral("bass_gain_horizontalSlider"));
+        volume->setValue(-30);
+        bass->setValue(2);
+        rig.cycle();
+        QCOMPARE(label->text(), QStringLiteral("Несохранённые изменения"));
+        QVERIFY(!rig.core->save_preset(QStringLiteral("Night")));
+        QCOMPARE(label->text(), QStringLiteral("Пресет: Night"));
+        const std::vector<std::uint8_t> saved = rig.last_image();
+        volume->setValue(-10);
+        bass->setValue(5);
+        rig.cycle();
+        QCOMPARE(label->text(), QStringLiteral("Несохранённые изменения"));
+
+        QMenu* presets = menu_entry(rig, 2)->menu();
+        QCOMPARE(presets->actions().size(), 1);
+        const std::size_t writes = rig.amp->received.size();
+        presets->actions().first()->trigger();
+        rig.cycle();
+        QCOMPARE(rig.amp->received.size(), writes + 1);
+        QCOMPARE(rig.last_image(), saved);
+        QCOMPARE(volume->value(), -30);
+        QCOMPARE(label->text(), QStringLiteral("Пресет: Night"));
+
+        rig.core->edit_history().undo();
+        rig.cycle();
+        QCOMPARE(volume->value(), -10);
+        auto* window_menu = rig.find<QMenu>(QStringLiteral("presets_menu"));
+        Q_EMIT window_menu->aboutToShow();
+        window_menu->actions().first()->trigger(); // the window's own entry for it
+        rig.cycle();
+        QCOMPARE(rig.last_image(), saved);
+        QVERIFY(!rig.core->remove_preset(QStringLiteral("Night")));
+        QCOMPARE(presets->actions().first()->text(), QStringLiteral("Нет пресетов"));
     }
 
     void autostart_follows_the_users_clicks_only()

@@ -1,10 +1,16 @@
 // The amplifier's state apart from any window: the hot keys' rules, what a read image leaves
-// in the controls, the connection display, and the values the settings table refuses.
+// in the controls, the connection display, the values the settings table refuses, and the
+// preset files made from the table.
 #include "amp_settings.h"
+#include "amp_variants.h"
 #include "amplifier_state.h"
+#include "preset_file.h"
 
+#include <QFile>
 #include <QJsonValue>
+#include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -28,6 +34,32 @@ void connect_state(AmplifierState& state, int variant,
     state.apply_image_to_controls(1, variant, image);
     state.set_link_state(LinkState::synchronising);
 }
+
+// A value of the setting the variant has, at random.
+int random_value(const AmpSetting& setting, int variant, QRandomGenerator& random)
+{
+    if (setting.kind != AmpSetting::Kind::choice)
+        return random.bounded(setting.min, setting.max + 1);
+    std::vector<int> offered;
+    for (const AmpSetting::Item& item : setting.items) {
+        if (setting.item_available_on(item, variant))
+            offered.push_back(item.value);
+    }
+    return offered[random.bounded(int(offered.size()))];
+}
+
+// Every setting the variant has, each at random, as one edit.
+void randomise(AmplifierState& state, QRandomGenerator& random)
+{
+    std::vector<SettingChange> changes;
+    for (const AmpSetting& setting : amp_settings()) {
+        if (setting.available_on(state.device_variant()))
+            changes.push_back({&setting, random_value(setting, state.device_variant(), random)});
+    }
+    QVERIFY(!apply_changes(state, changes));
+}
+
+constexpr int variants[] = {2, 3, 4, 5, 6};
 
 QList<int> levels(const AmplifierState& state)
 {
@@ -181,6 +213,177 @@ private Q_SLOTS:
         }
         QCOMPARE(setting->from_dbus(value), std::nullopt);
         QCOMPARE(setting->from_json(json), std::nullopt);
+    }
+
+    // Random settings on every variant, saved, changed, then the preset applied: the image is
+    // the saved one again, handed over in one piece. A part of the preset changes only its
+    // own settings.
+    void presets_give_back_what_they_saved()
+    {
+        QRandomGenerator random(22);
+        for (int round = 0; round < 40; ++round) {
+            const int variant = variants[round % std::size(variants)];
+            AmplifierState state;
+            RegisterImage::Bytes image;
+            for (auto& byte : image)
+                byte = std::uint8_t(random.bounded(256));
+            state.set_link_state(LinkState::open);
+            state.apply_image_to_controls(1, variant, image);
+            state.set_link_state(LinkState::synchronising);
+            // A read image may hold bits the program's compose rules set otherwise (the flags
+            // byte's, the soft mute's, a register's fixed bits): every setting is moved and
+            // moved back first.
+            for (const AmpSetting& setting : amp_settings()) {
+                const int shown = setting.read(state.controls());
+                if (!setting.available_on(variant) ||
+                    (setting.kind == AmpSetting::Kind::choice && !setting.item_with_value(shown)))
+                    continue;
+                setting.write(state, setting.kind == AmpSetting::Kind::choice
+                                         ? random_value(setting, variant, random)
+                                         : setting.max - shown + setting.min);
+                setting.write(state, shown);
+            }
+            randomise(state, random);
+            const RegisterImage::Bytes saved = state.image().bytes();
+            QString refusal;
+            const std::optional<Preset> preset =
+                Preset::read(Preset::of(state, QStringLiteral("Day")).json(), {}, &refusal);
+            QVERIFY2(preset, qPrintable(refusal));
+            QVERIFY(preset->matches(state));
+            QCOMPARE(preset->variant, variant);
+
+            randomise(state, random);
+            QSignalSpy images(&state, &AmplifierState::image_changed);
+            const Preset::Split split = preset->split_for(variant);
+            QVERIFY(split.skipped.isEmpty());
+            QVERIFY(!apply_changes(state, split.applicable));
+            QCOMPARE(state.image().bytes(), saved);
+            QVERIFY(images.count() <= 1);
+
+            randomise(state, random);
+            Preset part = *preset;
+            part.values.erase(
+                std::remove_if(part.values.begin(), part.values.end(),
+                               [&](const SettingChange&) { return random.bounded(2); }),
+                part.values.end());
+            std::vector<int> before;
+            for (const AmpSetting& setting : amp_settings())
+                before.push_back(setting.read(state.controls()));
+            QVERIFY(!apply_changes(state, part.split_for(variant).applicable));
+            for (std::size_t i = 0; i < amp_settings().size(); ++i) {
+                const AmpSetting& setting = amp_settings()[i];
+                const auto in_part = std::find_if(
+                    part.values.begin(), part.values.end(),
+                    [&](const SettingChange& change) { return change.setting == &setting; });
+                QCOMPARE(setting.read(state.controls()),
+                         in_part == part.values.end() ? before[i] : in_part->value);
+            }
+        }
+    }
+
+    // What a preset of one variant holds that another lacks is skipped and named.
+    void presets_skip_what_the_variant_lacks()
+    {
+        QString refusal;
+        const std::optional<Preset> preset = Preset::read(
+            R"({"format": 1, "settings": {"sub": -3, "input": 1, "bass_gain": 4}})", {}, &refusal);
+        QVERIFY2(preset, qPrintable(refusal));
+        const Preset::Split split = preset->split_for(3);
+        QCOMPARE(split.skipped, (QStringList{QStringLiteral("input=1"), QStringLiteral("sub")}));
+        QCOMPARE(split.applicable.size(), std::size_t(1));
+        QVERIFY(preset->split_for(2).skipped.isEmpty());
+    }
+
+    // Each fault refuses the whole file, naming it, the key and the reason; nothing is listed
+    // from it, and a store that cannot write touches no file.
+    void preset_files_refused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("says");
+        const auto row = [](const char* name, const QByteArray& bytes, const char* says) {
+            QTest::newRow(name) << bytes << QString::fromUtf8(says);
+        };
+        const QByteArray good = R"("format": 1, "settings": {"volume": -30})";
+        row("not JSON", "{" + good, "not JSON");
+        row("not an object", "[1]", "not a JSON object");
+        row("too large", "{" + good + "}" + QByteArray(64 * 1024, ' '), "larger than 64 KiB");
+        row("newer format", R"({"format": 2, "settings": {"volume": -30}})",
+            "format: 2 is newer than this program reads (1)");
+        row("no format", R"({"settings": {"volume": -30}})", "format: takes 1, not nothing");
+        row("unknown key", "{" + good + R"(, "colour": "red"})", "colour: unknown key");
+        row("unknown setting", R"({"format": 1, "settings": {"loudness": 3}})",
+            "loudness: no such setting");
+        row("out of range", R"({"format": 1, "settings": {"bass_gain": 16}})",
+            "bass_gain: takes -15..15 dB, not 16");
+        row("not a level", R"({"format": 1, "settings": {"volume": -30.5}})",
+            "volume: takes -79..15 dB, not -30.5");
+        row("not a flag", R"({"format": 1, "settings": {"fl_mute": "no"}})",
+            R"(fl_mute: takes yes or no, not "no")");
+        row("not an item", R"({"format": 1, "settings": {"bass_cf": 90}})",
+            "bass_cf: takes 60, 80, 100, 200 Hz, not 90");
+        row("unknown variant", "{" + good + R"(, "variant": "BOOMER"})",
+            R"(variant: no such variant "BOOMER")");
+        row("no settings", R"({"format": 1, "settings": {}})", "settings: holds none");
+        row("a name on two lines", "{" + good + R"(, "name": "a
+b"})",
+            "name: takes a text");
+    }
+    void preset_files_refused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, says);
+        QString refusal;
+        QVERIFY(!Preset::read(bytes, QStringLiteral("night.json"), &refusal));
+        QCOMPARE(refusal.left(says.size() + 12), QStringLiteral("night.json: ") + says);
+
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("night.json")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        PresetStore store(dir.path());
+        QVERIFY(store.list().empty());
+        SettingRefusal found;
+        QVERIFY(!store.find(QStringLiteral("night"), &found));
+        QCOMPARE(found.reason, SettingRefusal::Reason::bad_file);
+        QVERIFY2(found.message.contains(says), qPrintable(found.message));
+    }
+
+    void preset_store_keeps_names_and_files()
+    {
+        QTemporaryDir dir;
+        PresetStore store(dir.filePath(QStringLiteral("presets")));
+        Preset preset;
+        preset.values.push_back({find_amp_setting(QStringLiteral("volume")), -30});
+        for (const char* name : {"Ночь / дождь", "Ночь _ дождь", ".hidden", "Day"}) {
+            preset.name = QString::fromUtf8(name);
+            QVERIFY(!store.save(preset));
+        }
+        QVERIFY(!store.save(preset)); // the same name replaces
+        QStringList names, files;
+        for (const PresetStore::Entry& entry : store.list()) {
+            names.append(entry.preset.name);
+            files.append(QFileInfo(entry.path).fileName());
+        }
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral(".hidden"), QStringLiteral("Day"),
+                              QStringLiteral("Ночь / дождь"), QStringLiteral("Ночь _ дождь")}));
+        QCOMPARE(files, (QStringList{QStringLiteral("hidden.json"), QStringLiteral("Day.json"),
+                                     QStringLiteral("Ночь _ дождь.json"),
+                                     QStringLiteral("Ночь _ дождь (2).json")}));
+        QVERIFY(!store.rename(QStringLiteral("Day"), QStringLiteral("Morning")));
+        QCOMPARE(store.rename(QStringLiteral("Morning"), QStringLiteral(".hidden")).reason,
+                 SettingRefusal::Reason::cannot_write);
+        QVERIFY(!store.remove(QStringLiteral(".hidden")));
+        QCOMPARE(store.remove(QStringLiteral("Day")).reason, SettingRefusal::Reason::not_found);
+        QCOMPARE(QDir(store.folder()).entryList(QDir::Files).size(), 3);
+
+        // A folder that cannot be made, and a file that is not there.
+        PresetStore nowhere(dir.filePath(QStringLiteral("presets/Morning.json/inside")));
+        QCOMPARE(nowhere.save(preset).reason, SettingRefusal::Reason::cannot_write);
+        QByteArray bytes;
+        QCOMPARE(read_preset_file(dir.filePath(QStringLiteral("none.json")), &bytes).reason,
+                 SettingRefusal::Reason::not_found);
+        QCOMPARE(QDir(store.folder()).entryList(QDir::Files).size(), 3);
     }
 };
 

@@ -39,6 +39,7 @@ struct WindowRig
         services.settings_path =
             settings_file.isEmpty() ? dir.filePath(QStringLiteral("config.ini")) : settings_file;
         services.executable_path = dir.filePath(QStringLiteral("quadron"));
+        services.presets_folder = dir.filePath(QStringLiteral("presets"));
         services.link_on_own_thread = false;
         core = std::make_unique<QuadronCore>(std::move(services));
     }

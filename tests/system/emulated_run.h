@@ -67,6 +67,11 @@ public:
     QString control_path() const { return dir.filePath(QStringLiteral("amplifier.ini")); }
     QString log_path() const { return dir.filePath(QStringLiteral("traffic.log")); }
     QString program_path() const { return program; }
+    QString data_path() const { return dir.filePath(QStringLiteral("data")); }
+    QString presets_path() const
+    {
+        return data_path() + QStringLiteral("/TOLVEN LABS/Quadron/presets");
+    }
 
     // Rewrites the control file; the traffic log line is always added.
     void write_control(const QString& amplifier_keys)
@@ -236,6 +241,8 @@ private:
     {
         auto environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QUADRON_EMULATOR"), control_path());
+        // The presets of this run only.
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), data_path());
         if (unprivileged) {
             environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
                                dir.filePath(QStringLiteral("run")));

@@ -1,10 +1,17 @@
 // Scripting the running copy: --get, --set and --watch on the command line and the D-Bus
 // interface on the session bus, against the emulated amplifier. Every setting of the table is
 // walked: a value set by command and the same value set over D-Bus reach the amplifier as the
-// same bytes, and both read it back.
+// same bytes, and both read it back. Presets and undo are driven the same way, and undo in
+// the window with real mouse and key presses.
 #include "amp_settings.h"
+#include "amp_variants.h"
+#include "combo_box_items.h"
 #include "emulated_run.h"
 #include "program_identity.h"
+#include "ui_widget.h"
+
+#include <QRandomGenerator>
+#include <QStyleOptionSlider>
 
 #include <QDBusConnection>
 #include <QDBusInterface>
@@ -62,6 +69,55 @@ std::pair<int, int> two_other_values(const AmpSetting& setting, int now)
     const int second =
         *std::find_if(values.begin(), values.end(), [&](int v) { return v != first; });
     return {first, second};
+}
+
+// --set words for every setting the variant has: each at another value than shown now
+// (every register then composed by the program), or at random.
+QStringList assignments(EmulatedRun& run, int variant, QRandomGenerator* random)
+{
+    const QJsonObject shown =
+        QJsonDocument::fromJson(
+            run.run_program({QStringLiteral("--get"), QStringLiteral("--json")}).out.toUtf8())
+            .object();
+    QStringList words{QStringLiteral("--set")};
+    for (const AmpSetting& setting : amp_settings()) {
+        if (!setting.available_on(variant))
+            continue;
+        std::vector<int> values;
+        if (setting.kind == AmpSetting::Kind::choice) {
+            for (const AmpSetting::Item& item : setting.items) {
+                if (setting.item_available_on(item, variant))
+                    values.push_back(item.value);
+            }
+        } else {
+            for (int value = setting.min; value <= setting.max; ++value)
+                values.push_back(value);
+        }
+        const std::optional<int> now = setting.from_json(shown.value(QLatin1String(setting.name)));
+        int value = values[random ? random->bounded(int(values.size())) : 0];
+        if (!random)
+            value = *std::find_if(values.begin(), values.end(), [&](int v) { return v != now; });
+        words.append(QLatin1String(setting.name) + u'=' + setting.text(value));
+    }
+    return words;
+}
+
+// Every write since the first one counted holds one of these images, and the last the latter.
+bool only_images(const EmulatedRun& run, std::size_t from, const QByteArray& before,
+                 const QByteArray& after)
+{
+    const auto reports = run.traffic();
+    for (std::size_t i = from; i < reports.size(); ++i) {
+        const QByteArray image = reports[i].payload.left(38);
+        if (image != before && image != after)
+            return false;
+    }
+    return image_of(run) == after;
+}
+
+QStringList files_in(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files);
 }
 
 bool started_in_step(EmulatedRun& run, const QString& control = {})
@@ -258,6 +314,296 @@ private Q_SLOTS:
         QVERIFY(run.wait_for([&] { return image_of(run) != before; }, 2000));
     }
 
+    // Random settings, saved, changed, and the preset applied, on every variant: the saved
+    // bytes come back in one write (no image between), by command and over D-Bus.
+    void presets_give_back_their_bytes()
+    {
+        QRandomGenerator random(7);
+        for (const int variant : {2, 3, 4, 5, 6}) {
+            EmulatedRun run;
+            QVERIFY(started_in_step(run, QStringLiteral("variant=%1").arg(variant)));
+            QCOMPARE(run.run_program(assignments(run, variant, nullptr)).code, 0);
+            QCOMPARE(run.run_program(assignments(run, variant, &random)).code, 0);
+            QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
+            const QByteArray saved = image_of(run);
+            BusChanges bus;
+            QVERIFY(QDBusConnection::sessionBus().connect(
+                QLatin1String(program_identity::app_id),
+                QStringLiteral("/org/brenvik_quadron/Quadron"), properties,
+                QStringLiteral("PropertiesChanged"), &bus,
+                SLOT(changed(QString, QVariantMap, QStringList))));
+            QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Day")}).code,
+                     0);
+            QTRY_VERIFY(bus.names.contains(QStringLiteral("presets")));
+            QCOMPARE(run.run_program({QStringLiteral("--presets")}).out, QStringLiteral("Day\n"));
+            QCOMPARE(run.run_program(assignments(run, variant, nullptr)).code, 0);
+            QVERIFY(run.wait_for([&] { return image_of(run) != saved; }, 2000));
+            QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
+            const QByteArray changed = image_of(run);
+            const std::size_t from = run.traffic().size();
+            if (variant % 2) {
+                const QDBusMessage reply = bus_call(
+                    amplifier_interface, QStringLiteral("ApplyPreset"), {QStringLiteral("Day")});
+                QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+                QCOMPARE(reply.arguments().value(0).toString(), QString());
+            } else {
+                const EmulatedRun::Result applied =
+                    run.run_program({QStringLiteral("--preset"), QStringLiteral("Day")});
+                QCOMPARE(applied.code, 0);
+                QCOMPARE(applied.out, QString());
+            }
+            QVERIFY2(run.wait_for([&] { return image_of(run) == saved; }, 2000),
+                     qPrintable(QString::number(variant)));
+            QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
+            QVERIFY(only_images(run, from, changed, saved));
+            QCOMPARE(bus_get(QStringLiteral("presets")).toStringList(),
+                     QStringList{QStringLiteral("Day")});
+        }
+    }
+
+    // A hand-written preset of three settings on an amplifier without a subwoofer: the two it
+    // has change, nothing else does, and the third is said to be skipped.
+    void a_partial_preset_changes_only_its_settings()
+    {
+        EmulatedRun run;
+        QVERIFY(started_in_step(run, QStringLiteral("variant=3")));
+        QVERIFY(run.wait_for_writes(3));
+        const QString file = run.dir.filePath(QStringLiteral("eq.json"));
+        QFile hand_written(file);
+        QVERIFY(hand_written.open(QIODevice::WriteOnly));
+        hand_written.write(
+            R"({"format": 1, "settings": {"bass_gain": 6, "sub": -3, "fl_mute": true}})");
+        hand_written.close();
+        QCOMPARE(run.run_program({QStringLiteral("--import-preset"), file}).code, 0);
+        QCOMPARE(files_in(run.presets_path()), QStringList{QStringLiteral("eq.json")});
+        const QByteArray before = image_of(run);
+        const std::size_t from = run.traffic().size();
+        const EmulatedRun::Result applied =
+            run.run_program({QStringLiteral("--preset"), QStringLiteral("eq")});
+        QCOMPARE(applied.code, 0);
+        QCOMPARE(applied.out,
+                 QStringLiteral("preset 'eq': skipped what the ELMIN amplifier lacks: sub\n"));
+        QVERIFY(run.wait_for([&] { return image_of(run) != before; }, 2000));
+        const QByteArray after = image_of(run);
+        QVERIFY(only_images(run, from, before, after));
+        for (int offset = 0; offset < 38; ++offset) {
+            if (offset != 2 * REG_BASS + 1 && offset != 2 * REG_FL + 1)
+                QCOMPARE(after[offset], before[offset]);
+        }
+        QCOMPARE(run.run_program({QStringLiteral("--get"), QStringLiteral("bass_gain"),
+                                  QStringLiteral("fl_mute")})
+                     .out,
+                 QStringLiteral("bass_gain: 6\nfl_mute: yes\n"));
+    }
+
+    // FILE in the arguments is a file of the test's holding contents; "folder" a presets
+    // folder that cannot be made.
+    void bad_presets_change_nothing_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit_code");
+        QTest::addColumn<QString>("says");
+        const QString import = QStringLiteral("--import-preset");
+        const QString file = QStringLiteral("FILE");
+        const auto row = [](const char* name, const char* control, const QByteArray& contents,
+                            const QStringList& arguments, int code, const char* says) {
+            QTest::newRow(name) << QString::fromLatin1(control) << contents << arguments << code
+                                << QString::fromUtf8(says);
+        };
+        row("not JSON", "", "{\"format\": 1,", {import, file}, 65, "given.json: not JSON");
+        row("too large", "", QByteArray(64 * 1024 + 1, ' '), {import, file}, 65,
+            "given.json: larger than 64 KiB");
+        row("unknown key", "", R"({"format": 1, "settings": {"loudness": 3}})", {import, file}, 65,
+            "given.json: loudness: no such setting");
+        row("out of range", "", R"({"format": 1, "settings": {"volume": 16}})", {import, file}, 65,
+            "given.json: volume: takes -79..15 dB, not 16");
+        row("newer format", "", R"({"format": 2, "settings": {"volume": 0}})", {import, file}, 65,
+            "given.json: format: 2 is newer than this program reads (1)");
+        row("missing file", "", {}, {import, QStringLiteral("missing.json")}, 66,
+            "missing.json: no such file");
+        row("no such preset", "", {}, {QStringLiteral("--preset"), QStringLiteral("Day")}, 66,
+            "no preset named 'Day'");
+        row("unwritable folder", "", "folder",
+            {QStringLiteral("--save-preset"), QStringLiteral("Day")}, 73,
+            "the folder cannot be made");
+        row("unwritable export", "", {},
+            {QStringLiteral("--export-preset"), QStringLiteral("Kept"),
+             QStringLiteral("/proc/kept.json")},
+            73, "/proc/kept.json: cannot be written");
+        row("not connected", "attached=false", {},
+            {QStringLiteral("--preset"), QStringLiteral("Kept")}, 74,
+            "no amplifier is connected; preset 'Kept' was not applied");
+        row("undo not connected", "attached=false", {}, {QStringLiteral("--undo")}, 74,
+            "no amplifier is connected; nothing was undone");
+    }
+    void bad_presets_change_nothing()
+    {
+        QFETCH(QString, control);
+        QFETCH(QByteArray, contents);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit_code);
+        QFETCH(QString, says);
+        EmulatedRun run;
+        QVERIFY(started_in_step(run));
+        QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Kept")}).code,
+                 0);
+        if (contents == "folder") {
+            QVERIFY(QDir(run.presets_path()).removeRecursively());
+            QFile blocker(run.presets_path());
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else if (!contents.isEmpty()) {
+            QFile given(run.dir.filePath(QStringLiteral("given.json")));
+            QVERIFY(given.open(QIODevice::WriteOnly) && given.write(contents) == contents.size());
+        }
+        arguments.replaceInStrings(QStringLiteral("FILE"), QStringLiteral("given.json"));
+        if (!control.isEmpty()) {
+            run.write_control(control);
+            QVERIFY(run.wait_for([&] {
+                return run.run_program({QStringLiteral("--status")})
+                    .out.startsWith(QStringLiteral("connected: no"));
+            }));
+        }
+        const QStringList presets = files_in(run.presets_path());
+        if (control.isEmpty())
+            QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
+        const std::size_t writes = run.count_of(56);
+        const QByteArray before = image_of(run);
+        QProcess command; // in the scratch folder, where the relative names are
+        command.setWorkingDirectory(run.dir.path());
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), run.data_path());
+        command.setProcessEnvironment(environment);
+        command.start(run.program_path(), arguments);
+        QVERIFY(command.waitForFinished(10000));
+        const QString err = QString::fromLocal8Bit(command.readAllStandardError());
+        QCOMPARE(command.exitCode(), exit_code);
+        QVERIFY2(err.contains(says), qPrintable(err));
+        QCOMPARE(err.count(u'\n'), 1);
+        QCOMPARE(command.readAllStandardOutput(), QByteArray());
+        QCOMPARE(files_in(run.presets_path()), presets);
+        if (control.isEmpty()) {
+            QVERIFY(run.wait_for_writes(writes + 3));
+            QCOMPARE(image_of(run), before);
+        } else {
+            QCOMPARE(run.count_of(56), writes);
+        }
+    }
+
+    // A drag of the volume slider with the mouse is one step: Ctrl+Z takes it back whole, and
+    // Ctrl+Shift+Z brings it again. A run of hot-key presses is one step too, a command's
+    // change one of its own, and a new connection starts the history afresh.
+    void undo_and_redo_in_the_window_and_by_command()
+    {
+        EmulatedRun run;
+        QVERIFY(started_in_step(run));
+        QVERIFY(run.wait_for_writes(3));
+        const qint64 pid = run.program_pid();
+        QCOMPARE(run.run_program({QStringLiteral("--show")}).code, 0);
+        X11Desktop desktop;
+        const QString title =
+            QStringLiteral("Brenvik Quadron v.") + QLatin1String(program_identity::version);
+        QVERIFY(run.wait_for([&] { return desktop.shown_windows(title, pid).size() == 1; }));
+        const quint32 window = desktop.shown_windows(title, pid).constFirst();
+        const auto volume = [&] {
+            return run.run_program({QStringLiteral("--get"), QStringLiteral("volume")})
+                .out.section(u' ', 1)
+                .trimmed()
+                .toInt();
+        };
+        const auto xdotool = [](const QString& arguments) {
+            return QProcess::execute(QStringLiteral("xdotool"), arguments.split(u' ')) == 0;
+        };
+        const int start = volume();
+        const int bass = run.run_program({QStringLiteral("--get"), QStringLiteral("bass_gain")})
+                             .out.section(u' ', 1)
+                             .trimmed()
+                             .toInt();
+        const QByteArray at_start = image_of(run);
+
+        // Where the slider's handle is: the same form, laid out by the same style.
+        QWidget form;
+        Ui::Widget ui;
+        ui.setupUi(&form);
+        fill_combo_boxes(&ui);
+        form.setFixedSize(form.minimumSizeHint());
+        form.setAttribute(Qt::WA_DontShowOnScreen); // laid out, never mapped
+        form.show();
+        QSlider* slider = ui.volume_horizontalSlider;
+        slider->setValue(start);
+        QStyleOptionSlider option;
+        option.initFrom(slider);
+        option.orientation = slider->orientation();
+        option.minimum = slider->minimum();
+        option.maximum = slider->maximum();
+        option.sliderPosition = option.sliderValue = start;
+        option.tickPosition = slider->tickPosition();
+        option.tickInterval = slider->tickInterval();
+        const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                             QStyle::SC_SliderHandle, slider);
+        const QPoint grip = slider->mapTo(&form, handle.center());
+        QVERIFY(xdotool(QStringLiteral("mousemove --window %1 %2 %3 mousedown 1")
+                            .arg(window)
+                            .arg(grip.x())
+                            .arg(grip.y())));
+        for (int step = 1; step <= 6; ++step) {
+            QVERIFY(xdotool(QStringLiteral("mousemove_relative 8 0")));
+            QTest::qWait(50);
+        }
+        QVERIFY(xdotool(QStringLiteral("mouseup 1")));
+        QVERIFY(run.wait_for([&] { return volume() > start + 3; }, 3000));
+        const int dragged = volume();
+        QVERIFY(run.wait_for([&] { return image_of(run) != at_start; }, 2000));
+        const QByteArray after_drag = image_of(run);
+
+        QVERIFY(xdotool(QStringLiteral("windowfocus --sync %1 key ctrl+z").arg(window)));
+        QVERIFY(run.wait_for([&] { return volume() == start; }, 3000));
+        QVERIFY(run.wait_for([&] { return image_of(run) == at_start; }, 2000));
+        QVERIFY(xdotool(QStringLiteral("key ctrl+shift+z")));
+        QVERIFY(run.wait_for([&] { return volume() == dragged; }, 3000));
+        QVERIFY(run.wait_for([&] { return image_of(run) == after_drag; }, 2000));
+
+        // Three hot-key presses in a row, then a command.
+        QVERIFY(xdotool(QStringLiteral("key ctrl+alt+c ctrl+alt+c ctrl+alt+c")));
+        QVERIFY(run.wait_for([&] { return volume() == dragged - 3; }, 3000));
+        QCOMPARE(
+            run.run_program({QStringLiteral("--set"), QStringLiteral("bass_gain=%1").arg(bass + 5)})
+                .code,
+            0);
+        const QStringList undo{QStringLiteral("--undo")};
+        const QStringList get{QStringLiteral("--get"), QStringLiteral("volume"),
+                              QStringLiteral("bass_gain")};
+        const auto shows = [&](int db, int bass_db) {
+            return run.run_program(get).out ==
+                   QStringLiteral("volume: %1\nbass_gain: %2\n").arg(db).arg(bass_db);
+        };
+        QCOMPARE(run.run_program(undo).code, 0);
+        QVERIFY(shows(dragged - 3, bass));
+        QCOMPARE(run.run_program(undo).code, 0);
+        QVERIFY(shows(dragged, bass));
+        QCOMPARE(run.run_program(undo).code, 0);
+        QVERIFY(shows(start, bass));
+        QCOMPARE(run.run_program(undo).out, QStringLiteral("nothing to undo\n"));
+        QVERIFY(run.wait_for([&] { return image_of(run) == at_start; }, 2000));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(run.run_program({QStringLiteral("--redo")}).code, 0);
+        QVERIFY(shows(dragged - 3, bass + 5));
+        QCOMPARE(run.run_program({QStringLiteral("--redo")}).out,
+                 QStringLiteral("nothing to redo\n"));
+
+        run.write_control(QStringLiteral("attached=false"));
+        QVERIFY(run.wait_for([&] {
+            return run.run_program(undo).err.contains(QLatin1String("nothing was undone"));
+        }));
+        run.write_control({});
+        QVERIFY(run.wait_for([&] {
+            return run.run_program({QStringLiteral("--status")})
+                .out.startsWith(QStringLiteral("connected: yes"));
+        }));
+        QCOMPARE(run.run_program(undo).out, QStringLiteral("nothing to undo\n"));
+    }
+
     // Every change, whatever made it, reaches --watch (text and JSON) and PropertiesChanged:
     // a hot key, an action command, a D-Bus write and a replug.
     void watchers_see_every_change()
@@ -313,5 +659,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestScripting)
+QTEST_MAIN(TestScripting)
 #include "test_scripting.moc"
