@@ -25,6 +25,17 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QUADRON_HOMEPAGE_URL})
 # The shared libraries come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A cross-build's packages are for the target (the toolchain file names its Debian
+# architecture); dpkg-shlibdeps, run by cpack, then reads the target's libraries.
+if(CMAKE_CROSSCOMPILING)
+  if(NOT QUADRON_DEBIAN_ARCH)
+    message(FATAL_ERROR "Cross-building needs QUADRON_DEBIAN_ARCH, the target's Debian architecture")
+  endif()
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${QUADRON_DEBIAN_ARCH})
+  set(quadron_cpack_cross ${CMAKE_CURRENT_BINARY_DIR}/cpack-cross.cmake)
+  file(WRITE ${quadron_cpack_cross} "set(ENV{DEB_HOST_ARCH} ${QUADRON_DEBIAN_ARCH})\n")
+  set(CPACK_PROJECT_CONFIG_FILE ${quadron_cpack_cross})
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

@@ -5,11 +5,14 @@
 # ordinary user on the test display until the installed program's icon sits in the tray, then
 # both purged without a trace.
 #
-# Usage: package_test.sh BUILD_DIR VERSION   (DISPLAY names an X server with a tray host)
+# Usage: package_test.sh BUILD_DIR VERSION [ARCH]   (DISPLAY names an X server with a tray host)
+#   ARCH   the packages' Debian architecture, when not this machine's (a cross-build, whose
+#          programs run through binfmt_misc)
 set -euo pipefail
 
 build=$1
 version=$2
+arch=${3:-$(dpkg --print-architecture)}
 package=brenvik-quadron
 demo_package=brenvik-quadron-demo
 
@@ -31,7 +34,6 @@ fail() {
 # --- The packages as CPack makes them -------------------------------------------------------
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log" >&2; fail "cpack could not make the packages"; }
-arch=$(dpkg --print-architecture)
 deb=$scratch/out/${package}_${version}-1_$arch.deb
 demo_deb=$scratch/out/${demo_package}_${version}-1_$arch.deb
 made=$(cd "$scratch/out" && echo *.deb)
@@ -81,8 +83,10 @@ for d in "$deb" "$demo_deb"; do
     mkdir -p "$extracted"
     dpkg-deb --extract "$d" "$extracted"
     for program in "$extracted"/usr/bin/*; do
+        # The program's own dynamic loader lists its libraries, whatever its architecture.
+        loader=$(readelf -l "$program" | sed -n 's/.*program interpreter: \(.*\)]$/\1/p')
         for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
-            path=$(ldd "$program" | awk -v so="$soname" '$1 == so { print $3 }')
+            path=$("$loader" --list "$program" | awk -v so="$soname" '$1 == so { print $3 }')
             [ -n "$path" ] || fail "$(basename "$program"): $soname not found"
             owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "/usr$path" 2>/dev/null ||
                 dpkg -S "$(readlink -f "$path")" 2>/dev/null) || fail "no package owns $path"
@@ -126,6 +130,7 @@ admin=$root/var/lib/dpkg
 mkdir -p "$admin/info" "$admin/updates"
 cp /var/lib/dpkg/status "$admin/"
 [ -f /var/lib/dpkg/diversions ] && cp /var/lib/dpkg/diversions "$admin/"
+[ -f /var/lib/dpkg/arch ] && cp /var/lib/dpkg/arch "$admin/"
 find /var/lib/dpkg/info -name '*.list' -exec cp -t "$admin/info" {} +
 dpkg_root() {
     local extra=()
@@ -151,6 +156,12 @@ fi
     2>&1 &
 demo_pid=$!
 
+# True when process pid runs program: its executable, or, run through an interpreter of
+# binfmt_misc (qemu-user for another architecture), the interpreter's first argument.
+runs() {
+    [ "$(readlink "/proc/$1/exe" 2>/dev/null)" = "$2" ] ||
+        [ "$(tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null | sed -n 2p)" = "$2" ]
+}
 # The installed quadron's icon: a window in trayer's panel whose process runs the installed
 # executable.
 find_tray_icon() {
@@ -159,7 +170,7 @@ find_tray_icon() {
         for window in $(xwininfo -tree -id "$panel" 2>/dev/null |
             awk '/\("quadron" / { print $1 }'); do
             pid=$(xprop -id "$window" _NET_WM_PID 2>/dev/null | awk '{ print $3 }')
-            [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$root/usr/bin/quadron" ] && return 0
+            runs "$pid" "$root/usr/bin/quadron" && return 0
         done
     done
     return 1

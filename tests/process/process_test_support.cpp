@@ -44,8 +44,19 @@ int QuadronCopy::running_processes() const
 {
     int count = 0;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    // A zombie has no executable link any more, so it does not count as running.
-    for (const QString& entry : entries)
-        count += QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == executable_path;
+    // A zombie has no executable link any more, so it does not count as running. A program run
+    // through an interpreter of binfmt_misc (qemu-user for another architecture) has the
+    // interpreter as its executable, and its own path as the interpreter's first argument.
+    for (const QString& entry : entries) {
+        const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry));
+        if (exe.isEmpty())
+            continue;
+        QFile command_line(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        const QList<QByteArray> words = command_line.open(QIODevice::ReadOnly)
+                                            ? command_line.readAll().split('\0')
+                                            : QList<QByteArray>();
+        count += exe == executable_path ||
+                 (words.size() > 1 && QFile::decodeName(words[1]) == executable_path);
+    }
     return count;
 }

@@ -95,8 +95,8 @@ private:
 bool ends_in_order(EmulatedRun& run)
 {
     run.process.terminate();
-    return run.process.waitForFinished(5000) && run.process.exitStatus() == QProcess::NormalExit &&
-           run.process.exitCode() == 0 &&
+    return run.process.waitForFinished(5000 * QUADRON_TIME_FACTOR) &&
+           run.process.exitStatus() == QProcess::NormalExit && run.process.exitCode() == 0 &&
            QFile::exists(run.dir.filePath(QStringLiteral("config.ini")));
 }
 
