@@ -5,7 +5,6 @@
 #include "quadron_core.h"
 #include "ui_widget.h"
 
-#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
@@ -60,22 +59,16 @@ void Widget::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange && ui) {
         const AmplifierState::Updating guard(state);
         ui->retranslateUi(this);
-        response_button->setText(tr("Частотная характеристика…"));
+        response_button->setText(tr("АЧХ…"));
         show_state();
     }
 }
 
-// In the free space at the foot of the equalizer's column, so that the window keeps its size
-// (it fits a car computer's 800x480 screen).
+// Placed at the end of the row below the form, with the presets (build_preset_row).
 void Widget::add_response_button()
 {
     response_button = new QPushButton(this);
     response_button->setObjectName(QStringLiteral("response_pushButton"));
-    response_button->setText(tr("Частотная характеристика…"));
+    response_button->setText(tr("АЧХ…"));
     connect(response_button, &QPushButton::clicked, &core, &QuadronCore::show_response);
-    auto* column = qobject_cast<QBoxLayout*>(ui->horizontalLayout_31->parent());
-    if (column)
-        column->addWidget(response_button, 0, Qt::AlignRight);
-    else
-        static_cast<QBoxLayout*>(layout())->addWidget(response_button, 0, Qt::AlignRight);
 }

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <functional>
@@ -70,6 +71,7 @@ void Widget::build_preset_row()
     row->addWidget(preset_label, 1);
     row->addWidget(undo);
     row->addWidget(redo);
+    row->addWidget(response_button);
     ui->verticalLayout_20->addLayout(row);
 }
 

@@ -404,7 +404,7 @@ Without options it starts, or shows the copy that runs already; an option is han
         <translation>Brenvik Quadron v.%1</translation>
     </message>
     <message>
-        <source>Частотная характеристика…</source>
+        <source>АЧХ…</source>
         <translation>Response curve…</translation>
     </message>
     <message>
