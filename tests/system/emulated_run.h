@@ -145,6 +145,23 @@ public:
         return process.state() == QProcess::NotRunning || process.waitForFinished(timeout_ms);
     }
 
+    // Asks the program to end, as a session's end does, and waits for it to end in order: exit
+    // code 0 and its settings written. Empty when it did; otherwise what happened instead.
+    QString end_in_order(int timeout_ms = 5000 * QUADRON_TIME_FACTOR)
+    {
+        process.terminate();
+        if (!process.waitForFinished(timeout_ms))
+            return QStringLiteral("still running %1 ms after SIGTERM").arg(timeout_ms);
+        if (process.exitStatus() != QProcess::NormalExit)
+            return QStringLiteral("the emulator crashed");
+        // The emulator ends with its child's code, or 128 + the signal that ended it.
+        if (process.exitCode() != 0)
+            return QStringLiteral("exit code %1").arg(process.exitCode());
+        if (!QFile::exists(dir.filePath(QStringLiteral("config.ini"))))
+            return QStringLiteral("ended without writing its settings");
+        return {};
+    }
+
     bool running()
     {
         process.waitForFinished(1);
