@@ -281,19 +281,6 @@ private Q_SLOTS:
         }
     }
 
-    // What a preset of one variant holds that another lacks is skipped and named.
-    void presets_skip_what_the_variant_lacks()
-    {
-        QString refusal;
-        const std::optional<Preset> preset = Preset::read(
-            R"({"format": 1, "settings": {"sub": -3, "input": 1, "bass_gain": 4}})", {}, &refusal);
-        QVERIFY2(preset, qPrintable(refusal));
-        const Preset::Split split = preset->split_for(3);
-        QCOMPARE(split.skipped, (QStringList{QStringLiteral("input=1"), QStringLiteral("sub")}));
-        QCOMPARE(split.applicable.size(), std::size_t(1));
-        QVERIFY(preset->split_for(2).skipped.isEmpty());
-    }
-
     // Each fault refuses the whole file, naming it, the key and the reason; nothing is listed
     // from it, and a store that cannot write touches no file.
     void preset_files_refused_data()

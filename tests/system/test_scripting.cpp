@@ -138,6 +138,10 @@ class BusChanges : public QObject
     Q_OBJECT
 public:
     QStringList names;
+    const bool listening = QDBusConnection::sessionBus().connect(
+        QLatin1String(program_identity::app_id), QStringLiteral("/org/brenvik_quadron/Quadron"),
+        properties, QStringLiteral("PropertiesChanged"), this,
+        SLOT(changed(QString, QVariantMap, QStringList)));
 public Q_SLOTS:
     void changed(const QString&, const QVariantMap& values, const QStringList&)
     {
@@ -165,11 +169,7 @@ private Q_SLOTS:
         QCOMPARE(set.out, QString());
         QVERIFY(run.wait_for([&] { return image_of(run) != before; }, 2000));
         const QByteArray after = image_of(run);
-        const auto reports = run.traffic();
-        for (std::size_t i = writes; i < reports.size(); ++i) {
-            const QByteArray image = reports[i].payload.left(38);
-            QVERIFY(image == before || image == after);
-        }
+        QVERIFY(only_images(run, writes, before, after));
         for (int offset = 0; offset < 38; ++offset) {
             if (offset != 2 * REG_BASS + 1 && offset != 2 * REG_FREQ_SELECT + 1)
                 QCOMPARE(after[offset], before[offset]);
@@ -224,67 +224,6 @@ private Q_SLOTS:
         }
     }
 
-    void refusals_change_nothing_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exit_code");
-        QTest::addColumn<QString>("says");
-        const auto row = [](const char* name, const char* control, const QStringList& arguments,
-                            int code, const char* says) {
-            QTest::newRow(name) << QString::fromLatin1(control) << arguments << code
-                                << QString::fromLatin1(says);
-        };
-        const QString set = QStringLiteral("--set");
-        row("unknown name", "", {set, QStringLiteral("loudness=3")}, 64,
-            "no setting named 'loudness'");
-        row("above the range", "", {set, QStringLiteral("volume=16")}, 64,
-            "volume takes -79..15 dB");
-        row("not a number", "", {set, QStringLiteral("volume=loud")}, 64, "not 'loud'");
-        row("not a flag", "", {set, QStringLiteral("hard_mute=maybe")}, 64, "yes or no");
-        row("not an item", "", {set, QStringLiteral("bass_cf=90")}, 64, "60, 80, 100, 200 Hz");
-        row("one bad word of two", "", {set, QStringLiteral("bass_gain=3"), QStringLiteral("fl=x")},
-            64, "fl takes");
-        row("nothing to set", "", {set}, 64, "NAME=VALUE");
-        row("get an unknown name", "", {QStringLiteral("--get"), QStringLiteral("bass")}, 64,
-            "no setting named 'bass'");
-        row("ELMIN has no subwoofer", "variant=3", {set, QStringLiteral("sub=-3")}, 65,
-            "the ELMIN amplifier has no sub");
-        row("ELMIN has no input 1", "variant=3", {set, QStringLiteral("input=1")}, 65,
-            "has no input 1");
-        row("SOTRA has no rear source", "variant=5",
-            {set, QStringLiteral("bass_gain=3"), QStringLiteral("rear_speaker_source=sec")}, 65,
-            "the SOTRA amplifier has no rear_speaker_source");
-        row("not connected", "attached=false", {set, QStringLiteral("volume=-30")}, 74,
-            "no amplifier is connected");
-    }
-    void refusals_change_nothing()
-    {
-        QFETCH(QString, control);
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exit_code);
-        QFETCH(QString, says);
-        EmulatedRun run;
-        run.write_control(control);
-        run.start();
-        if (control.startsWith(QLatin1String("attached=false")))
-            QVERIFY(run.wait_for(
-                [&] { return run.run_program({QStringLiteral("--status")}).code == 0; }));
-        else
-            QVERIFY(started_in_step(run, control));
-        const std::size_t writes = run.count_of(56);
-        const QByteArray before = image_of(run);
-        const EmulatedRun::Result result = run.run_program(arguments);
-        QCOMPARE(result.code, exit_code);
-        QVERIFY2(result.err.contains(says), qPrintable(result.err));
-        QCOMPARE(result.err.count(u'\n'), 1);
-        QCOMPARE(result.out, QString());
-        if (writes > 0) {
-            QVERIFY(run.wait_for_writes(writes + 3));
-            QCOMPARE(image_of(run), before);
-        }
-    }
-
     void the_bus_refuses_as_the_command_line_does()
     {
         EmulatedRun run;
@@ -327,11 +266,7 @@ private Q_SLOTS:
             QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
             const QByteArray saved = image_of(run);
             BusChanges bus;
-            QVERIFY(QDBusConnection::sessionBus().connect(
-                QLatin1String(program_identity::app_id),
-                QStringLiteral("/org/brenvik_quadron/Quadron"), properties,
-                QStringLiteral("PropertiesChanged"), &bus,
-                SLOT(changed(QString, QVariantMap, QStringList))));
+            QVERIFY(bus.listening);
             QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Day")}).code,
                      0);
             QTRY_VERIFY(bus.names.contains(QStringLiteral("presets")));
@@ -361,8 +296,8 @@ private Q_SLOTS:
         }
     }
 
-    // A hand-written preset of three settings on an amplifier without a subwoofer: the two it
-    // has change, nothing else does, and the third is said to be skipped.
+    // A hand-written preset on an amplifier without a subwoofer or input 1: the two settings it
+    // has change, nothing else does, and the others are said to be skipped.
     void a_partial_preset_changes_only_its_settings()
     {
         EmulatedRun run;
@@ -371,8 +306,8 @@ private Q_SLOTS:
         const QString file = run.dir.filePath(QStringLiteral("eq.json"));
         QFile hand_written(file);
         QVERIFY(hand_written.open(QIODevice::WriteOnly));
-        hand_written.write(
-            R"({"format": 1, "settings": {"bass_gain": 6, "sub": -3, "fl_mute": true}})");
+        hand_written.write(R"({"format": 1, "settings": )"
+                           R"({"bass_gain": 6, "sub": -3, "fl_mute": true, "input": 1}})");
         hand_written.close();
         QCOMPARE(run.run_program({QStringLiteral("--import-preset"), file}).code, 0);
         QCOMPARE(files_in(run.presets_path()), QStringList{QStringLiteral("eq.json")});
@@ -381,8 +316,9 @@ private Q_SLOTS:
         const EmulatedRun::Result applied =
             run.run_program({QStringLiteral("--preset"), QStringLiteral("eq")});
         QCOMPARE(applied.code, 0);
-        QCOMPARE(applied.out,
-                 QStringLiteral("preset 'eq': skipped what the ELMIN amplifier lacks: sub\n"));
+        QCOMPARE(
+            applied.out,
+            QStringLiteral("preset 'eq': skipped what the ELMIN amplifier lacks: input=1, sub\n"));
         QVERIFY(run.wait_for([&] { return image_of(run) != before; }, 2000));
         const QByteArray after = image_of(run);
         QVERIFY(only_images(run, from, before, after));
@@ -396,31 +332,50 @@ private Q_SLOTS:
                  QStringLiteral("bass_gain: 6\nfl_mute: yes\n"));
     }
 
-    // FILE in the arguments is a file of the test's holding contents; "folder" a presets
-    // folder that cannot be made.
-    void bad_presets_change_nothing_data()
+    // Refused commands change nothing: not the amplifier, not the presets folder, and say why
+    // in one line. FILE in the arguments is a file of the test's holding contents; "folder" a
+    // presets folder that cannot be made.
+    void refusals_change_nothing_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exit_code");
         QTest::addColumn<QString>("says");
-        const QString import = QStringLiteral("--import-preset");
-        const QString file = QStringLiteral("FILE");
         const auto row = [](const char* name, const char* control, const QByteArray& contents,
                             const QStringList& arguments, int code, const char* says) {
             QTest::newRow(name) << QString::fromLatin1(control) << contents << arguments << code
                                 << QString::fromUtf8(says);
         };
+        const QString set = QStringLiteral("--set");
+        const QString import = QStringLiteral("--import-preset");
+        const QString file = QStringLiteral("FILE");
+        row("unknown name", "", {}, {set, QStringLiteral("loudness=3")}, 64,
+            "no setting named 'loudness'");
+        row("above the range", "", {}, {set, QStringLiteral("volume=16")}, 64,
+            "volume takes -79..15 dB");
+        row("not a number", "", {}, {set, QStringLiteral("volume=loud")}, 64, "not 'loud'");
+        row("not a flag", "", {}, {set, QStringLiteral("hard_mute=maybe")}, 64, "yes or no");
+        row("not an item", "", {}, {set, QStringLiteral("bass_cf=90")}, 64, "60, 80, 100, 200 Hz");
+        row("one bad word of two", "", {},
+            {set, QStringLiteral("bass_gain=3"), QStringLiteral("fl=x")}, 64, "fl takes");
+        row("nothing to set", "", {}, {set}, 64, "NAME=VALUE");
+        row("get an unknown name", "", {}, {QStringLiteral("--get"), QStringLiteral("bass")}, 64,
+            "no setting named 'bass'");
+        row("ELMIN has no subwoofer", "variant=3", {}, {set, QStringLiteral("sub=-3")}, 65,
+            "the ELMIN amplifier has no sub");
+        row("ELMIN has no input 1", "variant=3", {}, {set, QStringLiteral("input=1")}, 65,
+            "has no input 1");
+        row("SOTRA has no rear source", "variant=5", {},
+            {set, QStringLiteral("bass_gain=3"), QStringLiteral("rear_speaker_source=sec")}, 65,
+            "the SOTRA amplifier has no rear_speaker_source");
+        row("set not connected", "attached=false", {}, {set, QStringLiteral("volume=-30")}, 74,
+            "no amplifier is connected");
+        // What a preset file may hold wrong is the preset reader's own test; here the file,
+        // named relative to where the command runs, and its exit code.
         row("not JSON", "", "{\"format\": 1,", {import, file}, 65, "given.json: not JSON");
-        row("too large", "", QByteArray(64 * 1024 + 1, ' '), {import, file}, 65,
-            "given.json: larger than 64 KiB");
-        row("unknown key", "", R"({"format": 1, "settings": {"loudness": 3}})", {import, file}, 65,
-            "given.json: loudness: no such setting");
         row("out of range", "", R"({"format": 1, "settings": {"volume": 16}})", {import, file}, 65,
             "given.json: volume: takes -79..15 dB, not 16");
-        row("newer format", "", R"({"format": 2, "settings": {"volume": 0}})", {import, file}, 65,
-            "given.json: format: 2 is newer than this program reads (1)");
         row("missing file", "", {}, {import, QStringLiteral("missing.json")}, 66,
             "missing.json: no such file");
         row("no such preset", "", {}, {QStringLiteral("--preset"), QStringLiteral("Day")}, 66,
@@ -432,21 +387,22 @@ private Q_SLOTS:
             {QStringLiteral("--export-preset"), QStringLiteral("Kept"),
              QStringLiteral("/proc/kept.json")},
             73, "/proc/kept.json: cannot be written");
-        row("not connected", "attached=false", {},
+        row("preset not connected", "attached=false", {},
             {QStringLiteral("--preset"), QStringLiteral("Kept")}, 74,
             "no amplifier is connected; preset 'Kept' was not applied");
         row("undo not connected", "attached=false", {}, {QStringLiteral("--undo")}, 74,
             "no amplifier is connected; nothing was undone");
     }
-    void bad_presets_change_nothing()
+    void refusals_change_nothing()
     {
         QFETCH(QString, control);
         QFETCH(QByteArray, contents);
         QFETCH(QStringList, arguments);
         QFETCH(int, exit_code);
         QFETCH(QString, says);
+        const bool detached = control == QLatin1String("attached=false");
         EmulatedRun run;
-        QVERIFY(started_in_step(run));
+        QVERIFY(started_in_step(run, detached ? QString() : control));
         QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Kept")}).code,
                  0);
         if (contents == "folder") {
@@ -458,7 +414,7 @@ private Q_SLOTS:
             QVERIFY(given.open(QIODevice::WriteOnly) && given.write(contents) == contents.size());
         }
         arguments.replaceInStrings(QStringLiteral("FILE"), QStringLiteral("given.json"));
-        if (!control.isEmpty()) {
+        if (detached) {
             run.write_control(control);
             QVERIFY(run.wait_for([&] {
                 return run.run_program({QStringLiteral("--status")})
@@ -466,7 +422,7 @@ private Q_SLOTS:
             }));
         }
         const QStringList presets = files_in(run.presets_path());
-        if (control.isEmpty())
+        if (!detached)
             QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
         const std::size_t writes = run.count_of(56);
         const QByteArray before = image_of(run);
@@ -483,11 +439,11 @@ private Q_SLOTS:
         QCOMPARE(err.count(u'\n'), 1);
         QCOMPARE(command.readAllStandardOutput(), QByteArray());
         QCOMPARE(files_in(run.presets_path()), presets);
-        if (control.isEmpty()) {
+        if (detached) {
+            QCOMPARE(run.count_of(56), writes);
+        } else {
             QVERIFY(run.wait_for_writes(writes + 3));
             QCOMPARE(image_of(run), before);
-        } else {
-            QCOMPARE(run.count_of(56), writes);
         }
     }
 
@@ -615,10 +571,7 @@ private Q_SLOTS:
         json_watch.start(run.program_path(), {QStringLiteral("--watch"), QStringLiteral("--json")});
         QVERIFY(text_watch.waitForStarted() && json_watch.waitForStarted());
         BusChanges bus;
-        QVERIFY(QDBusConnection::sessionBus().connect(
-            QLatin1String(program_identity::app_id), QStringLiteral("/org/brenvik_quadron/Quadron"),
-            properties, QStringLiteral("PropertiesChanged"), &bus,
-            SLOT(changed(QString, QVariantMap, QStringList))));
+        QVERIFY(bus.listening);
         QTest::qWait(500); // both watchers are listening
 
         const auto says = [&](const QStringList& arguments, const QString& line) {
