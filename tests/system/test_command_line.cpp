@@ -80,73 +80,62 @@ private Q_SLOTS:
         }));
     }
 
-    void actions_act_as_the_hot_keys_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("byte"); // from -20 dB volume and 0 dB subwoofer
-        for (const auto& [action, offset, byte] :
-             {std::tuple{"--volume-up", EmulatedRun::volume_offset, 0x23},
-              {"--volume-down", EmulatedRun::volume_offset, 0x25},
-              {"--subwoofer-up", EmulatedRun::sub_offset, 0x81},
-              {"--subwoofer-down", EmulatedRun::sub_offset, 0x91}})
-            QTest::newRow(action) << QString::fromLatin1(action) << offset << byte;
-    }
-    void actions_act_as_the_hot_keys()
-    {
-        QFETCH(QString, action);
-        QFETCH(int, offset);
-        QFETCH(int, byte);
-        EmulatedRun run;
-        run.start();
-        QVERIFY(run.wait_for_writes(3));
-        QCOMPARE(run.run_program({action}).code, 0);
-        QVERIFY(run.wait_for([&] { return run.last_byte(offset) == byte; }, 1000));
-        const QString status = run.run_program({QStringLiteral("--status")}).out;
-        QVERIFY2(status.contains(QStringLiteral("connected: yes\nvariant: KARVO\n")),
-                 qPrintable(status));
-    }
-
-    // A command says what became of it: taken but not answered in time by a stopped copy,
-    // which acts on it once it runs again, or refused while no amplifier is connected.
-    void commands_say_what_happened_data()
+    // Each action acts as the hot key of its name, two commands at once both answered. A
+    // command says what became of it: taken but not answered in time by a stopped copy, which
+    // acts on it once it runs again, or refused while no amplifier is connected.
+    void actions_say_what_happened_data()
     {
         QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("field"); // of --status
+        QTest::addColumn<int>("step");      // each command's, once acted on
         QTest::addColumn<int>("exit_code");
         QTest::addColumn<QString>("says");
-        QTest::newRow("stopped copy") << QString() << 75
-                                      << QStringLiteral("quadron: the running copy of Brenvik "
-                                                        "Quadron did not answer --volume-up within "
-                                                        "5 s; it may still act on it\n");
+        const QString volume = QStringLiteral("volume_db"), sub = QStringLiteral("subwoofer_db");
+        for (const auto& [action, field, step] : {std::tuple{"--volume-up", volume, 1},
+                                                  {"--volume-down", volume, -1},
+                                                  {"--subwoofer-up", sub, 1},
+                                                  {"--subwoofer-down", sub, -1}})
+            QTest::newRow(action) << QString() << QString::fromLatin1(action) << field << step << 0
+                                  << QString();
+        QTest::newRow("stopped copy")
+            << QString() << QStringLiteral("--volume-up") << volume << 1 << 75
+            << QStringLiteral("quadron: the running copy of Brenvik "
+                              "Quadron did not answer --volume-up within "
+                              "5 s; it may still act on it\n");
         QTest::newRow("no amplifier")
-            << QStringLiteral("attached=false") << 74
+            << QStringLiteral("attached=false") << QStringLiteral("--volume-up") << volume << 0
+            << 74
             << QStringLiteral("quadron: no amplifier is connected; --volume-up did nothing\n");
     }
-    void commands_say_what_happened()
+    void actions_say_what_happened()
     {
         QFETCH(QString, control);
+        QFETCH(QString, action);
+        QFETCH(QString, field);
+        QFETCH(int, step);
         QFETCH(int, exit_code);
         QFETCH(QString, says);
         const bool stopped = exit_code == 75;
         EmulatedRun run(control);
         run.start();
         QString status;
-        const auto volume = [&] {
+        const auto value = [&] {
             status = run.run_program({QStringLiteral("--status")}).out;
-            return status.section(QStringLiteral("volume_db: "), 1).section(u'\n', 0, 0).toInt();
+            return status.section(field + QStringLiteral(": "), 1).section(u'\n', 0, 0).toInt();
         };
-        const QString connected = stopped ? QStringLiteral("yes") : QStringLiteral("no");
+        const QString connected = control.isEmpty() ? QStringLiteral("yes") : QStringLiteral("no");
         QVERIFY(run.wait_for([&] {
-            volume();
+            value();
             return status.startsWith(QStringLiteral("connected: ") + connected);
         }));
-        const int before = volume();
+        const int before = value();
         const qint64 pid = run.program_pid();
         if (stopped)
             ::kill(pid_t(pid), SIGSTOP);
         QProcess commands[2]; // at once, so that both wait out the same 5 s
         for (QProcess& command : commands)
-            command.start(run.program_path(), {QStringLiteral("--volume-up")});
+            command.start(run.program_path(), {action});
         for (QProcess& command : commands)
             command.waitForFinished(10000);
         if (stopped)
@@ -156,10 +145,9 @@ private Q_SLOTS:
             QCOMPARE(QString::fromLocal8Bit(command.readAllStandardError()), says);
             QCOMPARE(command.readAllStandardOutput(), QByteArray());
         }
-        QVERIFY(run.wait_for([&] { return volume() == before + (stopped ? 2 : 0); },
-                             3000 * QUADRON_TIME_FACTOR));
         QVERIFY(
-            process_test::holds_for(500, [&] { return volume() == before + (stopped ? 2 : 0); }));
+            run.wait_for([&] { return value() == before + 2 * step; }, 3000 * QUADRON_TIME_FACTOR));
+        QVERIFY(process_test::holds_for(500, [&] { return value() == before + 2 * step; }));
     }
 
     // Beside a real copy (which finds no amplifier) the demo runs as a copy of its own, with
@@ -196,25 +184,12 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config-demo.ini"))));
     }
 
-    void why_the_lamp_is_red_data()
+    // An amplifier only root may open: the lamp says why, and access granted with no udev
+    // event, as a seat switch grants it, connects.
+    void no_permission_then_granted()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<bool>("as_nobody");
-        QTest::addColumn<QString>("problem");
-        QTest::newRow("not answering") << QStringLiteral("silent=55") << false
-                                       << QStringLiteral("problem: the amplifier does not answer");
-        QTest::newRow("not allowed")
-            << QStringLiteral("node_mode=000") << true
-            << QStringLiteral("problem: no permission to open the amplifier (/dev/hidraw0: "
-                              "Permission denied)");
-    }
-    void why_the_lamp_is_red()
-    {
-        QFETCH(QString, control);
-        QFETCH(bool, as_nobody);
-        QFETCH(QString, problem);
-        EmulatedRun run(control);
-        run.start({}, as_nobody);
+        EmulatedRun run(QStringLiteral("node_mode=000"));
+        run.start({}, true);
         QString status;
         const auto says = [&](const QString& line) {
             return run.wait_for(
@@ -224,12 +199,12 @@ private Q_SLOTS:
                 },
                 10000);
         };
-        QVERIFY2(says(problem + u'\n'), qPrintable(status));
+        QVERIFY2(says(QStringLiteral("problem: no permission to open the amplifier (/dev/hidraw0: "
+                                     "Permission denied)\n")),
+                 qPrintable(status));
         QVERIFY(status.startsWith(QStringLiteral("connected: no\n")));
-        if (as_nobody) { // access granted with no udev event, as a seat switch grants it
-            run.write_control(QStringLiteral("node_mode=0666"));
-            QVERIFY2(says(QStringLiteral("connected: yes\n")), qPrintable(status));
-        }
+        run.write_control(QStringLiteral("node_mode=0666"));
+        QVERIFY2(says(QStringLiteral("connected: yes\n")), qPrintable(status));
     }
 };
 
