@@ -4,13 +4,11 @@
 // same bytes, and both read it back. Presets and undo are driven the same way, and undo in
 // the window with real mouse and key presses.
 #include "amp_settings.h"
-#include "amp_variants.h"
 #include "combo_box_items.h"
 #include "emulated_run.h"
 #include "program_identity.h"
 #include "ui_widget.h"
 
-#include <QRandomGenerator>
 #include <QStyleOptionSlider>
 
 #include <QDBusConnection>
@@ -69,37 +67,6 @@ std::pair<int, int> two_other_values(const AmpSetting& setting, int now)
     const int second =
         *std::find_if(values.begin(), values.end(), [&](int v) { return v != first; });
     return {first, second};
-}
-
-// --set words for every setting the variant has: each at another value than shown now
-// (every register then composed by the program), or at random.
-QStringList assignments(EmulatedRun& run, int variant, QRandomGenerator* random)
-{
-    const QJsonObject shown =
-        QJsonDocument::fromJson(
-            run.run_program({QStringLiteral("--get"), QStringLiteral("--json")}).out.toUtf8())
-            .object();
-    QStringList words{QStringLiteral("--set")};
-    for (const AmpSetting& setting : amp_settings()) {
-        if (!setting.available_on(variant))
-            continue;
-        std::vector<int> values;
-        if (setting.kind == AmpSetting::Kind::choice) {
-            for (const AmpSetting::Item& item : setting.items) {
-                if (setting.item_available_on(item, variant))
-                    values.push_back(item.value);
-            }
-        } else {
-            for (int value = setting.min; value <= setting.max; ++value)
-                values.push_back(value);
-        }
-        const std::optional<int> now = setting.from_json(shown.value(QLatin1String(setting.name)));
-        int value = values[random ? random->bounded(int(values.size())) : 0];
-        if (!random)
-            value = *std::find_if(values.begin(), values.end(), [&](int v) { return v != now; });
-        words.append(QLatin1String(setting.name) + u'=' + setting.text(value));
-    }
-    return words;
 }
 
 // Every write since the first one counted holds one of these images, and the last the latter.
@@ -253,47 +220,41 @@ private Q_SLOTS:
         QVERIFY(run.wait_for([&] { return image_of(run) != before; }, 2000));
     }
 
-    // Random settings, saved, changed, and the preset applied, on every variant: the saved
-    // bytes come back in one write (no image between), by command and over D-Bus.
-    void presets_give_back_their_bytes()
+    // A preset saved by command is listed and told of, and applied over D-Bus brings the saved
+    // bytes back in one write, no image between. (That a preset gives back every setting on
+    // every variant is the state test's; the command's own apply is the partial preset's.)
+    void a_saved_preset_gives_back_its_bytes()
     {
-        QRandomGenerator random(7);
-        for (const int variant : {2, 3, 4, 5, 6}) {
-            EmulatedRun run;
-            QVERIFY(started_in_step(run, QStringLiteral("variant=%1").arg(variant)));
-            QCOMPARE(run.run_program(assignments(run, variant, nullptr)).code, 0);
-            QCOMPARE(run.run_program(assignments(run, variant, &random)).code, 0);
-            QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
-            const QByteArray saved = image_of(run);
-            BusChanges bus;
-            QVERIFY(bus.listening);
-            QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Day")}).code,
-                     0);
-            QTRY_VERIFY(bus.names.contains(QStringLiteral("presets")));
-            QCOMPARE(run.run_program({QStringLiteral("--presets")}).out, QStringLiteral("Day\n"));
-            QCOMPARE(run.run_program(assignments(run, variant, nullptr)).code, 0);
-            QVERIFY(run.wait_for([&] { return image_of(run) != saved; }, 2000));
-            QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
-            const QByteArray changed = image_of(run);
-            const std::size_t from = run.traffic().size();
-            if (variant % 2) {
-                const QDBusMessage reply = bus_call(
-                    amplifier_interface, QStringLiteral("ApplyPreset"), {QStringLiteral("Day")});
-                QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-                QCOMPARE(reply.arguments().value(0).toString(), QString());
-            } else {
-                const EmulatedRun::Result applied =
-                    run.run_program({QStringLiteral("--preset"), QStringLiteral("Day")});
-                QCOMPARE(applied.code, 0);
-                QCOMPARE(applied.out, QString());
-            }
-            QVERIFY2(run.wait_for([&] { return image_of(run) == saved; }, 2000),
-                     qPrintable(QString::number(variant)));
-            QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
-            QVERIFY(only_images(run, from, changed, saved));
-            QCOMPARE(bus_get(QStringLiteral("presets")).toStringList(),
-                     QStringList{QStringLiteral("Day")});
-        }
+        EmulatedRun run;
+        QVERIFY(started_in_step(run));
+        QCOMPARE(run.run_program({QStringLiteral("--set"), QStringLiteral("volume=-30"),
+                                  QStringLiteral("bass_gain=5"), QStringLiteral("fl_mute=yes")})
+                     .code,
+                 0);
+        QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
+        const QByteArray saved = image_of(run);
+        BusChanges bus;
+        QVERIFY(bus.listening);
+        QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Day")}).code, 0);
+        QTRY_VERIFY(bus.names.contains(QStringLiteral("presets")));
+        QCOMPARE(run.run_program({QStringLiteral("--presets")}).out, QStringLiteral("Day\n"));
+        QCOMPARE(bus_get(QStringLiteral("presets")).toStringList(),
+                 QStringList{QStringLiteral("Day")});
+        QCOMPARE(run.run_program({QStringLiteral("--set"), QStringLiteral("volume=-10"),
+                                  QStringLiteral("bass_gain=-5"), QStringLiteral("fl_mute=no")})
+                     .code,
+                 0);
+        QVERIFY(run.wait_for([&] { return image_of(run) != saved; }, 2000));
+        QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
+        const QByteArray changed = image_of(run);
+        const std::size_t from = run.traffic().size();
+        const QDBusMessage reply =
+            bus_call(amplifier_interface, QStringLiteral("ApplyPreset"), {QStringLiteral("Day")});
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(reply.arguments().value(0).toString(), QString());
+        QVERIFY(run.wait_for([&] { return image_of(run) == saved; }, 2000));
+        QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
+        QVERIFY(only_images(run, from, changed, saved));
     }
 
     // A hand-written preset on an amplifier without a subwoofer or input 1: the two settings it
