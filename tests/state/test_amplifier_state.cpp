@@ -363,14 +363,6 @@ b"})",
         QVERIFY(!store.remove(QStringLiteral(".hidden")));
         QCOMPARE(store.remove(QStringLiteral("Day")).reason, SettingRefusal::Reason::not_found);
         QCOMPARE(QDir(store.folder()).entryList(QDir::Files).size(), 3);
-
-        // A folder that cannot be made, and a file that is not there.
-        PresetStore nowhere(dir.filePath(QStringLiteral("presets/Morning.json/inside")));
-        QCOMPARE(nowhere.save(preset).reason, SettingRefusal::Reason::cannot_write);
-        QByteArray bytes;
-        QCOMPARE(read_preset_file(dir.filePath(QStringLiteral("none.json")), &bytes).reason,
-                 SettingRefusal::Reason::not_found);
-        QCOMPARE(QDir(store.folder()).entryList(QDir::Files).size(), 3);
     }
 };
 
