@@ -10,12 +10,6 @@
 
 namespace {
 
-void press(const char* keys)
-{
-    QProcess::execute(QStringLiteral("xdotool"),
-                      {QStringLiteral("key"), QString::fromLatin1(keys)});
-}
-
 // Volume -20 dB (code 36), subwoofer 0 dB, rear speakers on the primary source.
 const QString image = QStringLiteral("0000 0000 00FF 0024 0080 0080 0080 0000 0000 0000 0080 0080 "
                                      "0080 0080 0000 0080 0000 0000 0000");
@@ -58,9 +52,7 @@ private Q_SLOTS:
         config.close();
         run.start();
         QVERIFY(run.wait_for_writes(3));
-        press("ctrl+alt+b");
-        press("ctrl+alt+c");
-        press("shift+F9");
+        QCOMPARE(xdotool(QStringLiteral("key ctrl+alt+b ctrl+alt+c shift+F9")), 0);
         QVERIFY(
             run.wait_for([&] { return run.last_byte(EmulatedRun::volume_offset) == 0x23; }, 1000));
         QThread::msleep(300);
