@@ -128,10 +128,11 @@ void store_varied_image(WindowRig& rig)
 }
 
 // Opens the response curve from the tray menu, with the bands set by the table first.
-ResponsePlot* open_curve(WindowRig& rig, const QStringList& assignments)
+ResponsePlot* open_curve(WindowRig& rig, const char* assignments)
 {
     std::vector<SettingChange> changes;
-    if (parse_assignments(assignments, &changes) ||
+    if (parse_assignments(QString::fromLatin1(assignments).split(u' ', Qt::SkipEmptyParts),
+                          &changes) ||
         (!changes.empty() && rig.core->change_settings(changes)))
         return nullptr;
     rig.cycle();
@@ -142,12 +143,12 @@ ResponsePlot* open_curve(WindowRig& rig, const QStringList& assignments)
     return window->plot();
 }
 
-std::vector<std::uint8_t> image_set_by_table(const QStringList& assignments)
+std::vector<std::uint8_t> image_set_by_table(const char* assignments)
 {
     WindowRig rig;
     rig.connect_amplifier();
     std::vector<SettingChange> changes;
-    parse_assignments(assignments, &changes);
+    parse_assignments(QString::fromLatin1(assignments).split(u' '), &changes);
     rig.core->change_settings(changes);
     rig.cycle();
     return rig.last_image();
@@ -583,9 +584,8 @@ private Q_SLOTS:
         rig.connect_amplifier();
         QVERIFY(!rig.core->response_window());
         ResponsePlot* plot =
-            open_curve(rig, {QStringLiteral("bass_gain=6"), QStringLiteral("bass_cf=80"),
-                             QStringLiteral("bass_qf=2.0"), QStringLiteral("middle_gain=-9"),
-                             QStringLiteral("middle_cf=1500"), QStringLiteral("treble_gain=12")});
+            open_curve(rig, "bass_gain=6 bass_cf=80 bass_qf=2.0 middle_gain=-9 middle_cf=1500 "
+                            "treble_gain=12");
         QVERIFY(plot);
         QVERIFY(!rig.window()); // the control panel stays unbuilt
         const QImage image = plot->grab().toImage();
@@ -622,7 +622,7 @@ private Q_SLOTS:
     {
         WindowRig rig;
         rig.connect_amplifier();
-        ResponsePlot* plot = open_curve(rig, {QStringLiteral("bass_cf=60")});
+        ResponsePlot* plot = open_curve(rig, "bass_cf=60");
         QVERIFY(plot);
         const std::vector<std::uint8_t> before = rig.last_image();
         const QPoint from = plot->handle_position(ResponsePlot::Handle::bass).toPoint();
@@ -635,16 +635,13 @@ private Q_SLOTS:
         QCOMPARE(plot->handle_position(ResponsePlot::Handle::bass), plot->position_of(100, 9));
         QTest::mouseRelease(plot, Qt::LeftButton, {}, plot->position_of(104, 8.8).toPoint());
         rig.cycle();
-        QCOMPARE(rig.last_image(), image_set_by_table({QStringLiteral("bass_cf=100"),
-                                                       QStringLiteral("bass_gain=9")}));
+        QCOMPARE(rig.last_image(), image_set_by_table("bass_cf=100 bass_gain=9"));
 
         QWheelEvent notch(plot->position_of(100, 9), plot->mapToGlobal(plot->position_of(100, 9)),
                           {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(plot, &notch);
         rig.cycle();
-        QCOMPARE(rig.last_image(),
-                 image_set_by_table({QStringLiteral("bass_cf=100"), QStringLiteral("bass_gain=9"),
-                                     QStringLiteral("bass_qf=1.25")}));
+        QCOMPARE(rig.last_image(), image_set_by_table("bass_cf=100 bass_gain=9 bass_qf=1.25"));
         // Without an amplifier the handles do not move.
         rig.amp->plugged = false;
         rig.check_device();
@@ -689,7 +686,7 @@ private Q_SLOTS:
             QVERIFY2(in_english || tip.contains(says), qPrintable(tip));
             if (!in_english)
                 continue;
-            QVERIFY(open_curve(rig, {}));
+            QVERIFY(open_curve(rig, ""));
             QStringList shown;
             for (QAction* entry : tray(rig)->contextMenu()->actions())
                 shown << entry->text();
