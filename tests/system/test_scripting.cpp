@@ -82,6 +82,12 @@ bool only_images(const EmulatedRun& run, std::size_t from, const QByteArray& bef
     return image_of(run) == after;
 }
 
+// Arguments as a shell splits simple ones.
+QStringList words(const char* text)
+{
+    return QString::fromUtf8(text).split(u' ');
+}
+
 QStringList files_in(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files);
@@ -129,9 +135,7 @@ private Q_SLOTS:
         QVERIFY(run.wait_for_writes(3));
         const QByteArray before = image_of(run);
         const std::size_t writes = run.traffic().size();
-        const EmulatedRun::Result set =
-            run.run_program({QStringLiteral("--set"), QStringLiteral("bass_gain=6"),
-                             QStringLiteral("bass_cf=100")});
+        const EmulatedRun::Result set = run.run_program(words("--set bass_gain=6 bass_cf=100"));
         QCOMPARE(set.code, 0);
         QCOMPARE(set.out, QString());
         QVERIFY(run.wait_for([&] { return image_of(run) != before; }, 2000));
@@ -141,21 +145,16 @@ private Q_SLOTS:
             if (offset != 2 * REG_BASS + 1 && offset != 2 * REG_FREQ_SELECT + 1)
                 QCOMPARE(after[offset], before[offset]);
         }
-        QCOMPARE(run.run_program({QStringLiteral("--get"), QStringLiteral("bass_gain"),
-                                  QStringLiteral("bass_cf")})
-                     .out,
+        QCOMPARE(run.run_program(words("--get bass_gain bass_cf")).out,
                  QStringLiteral("bass_gain: 6\nbass_cf: 100\n"));
-        const EmulatedRun::Result all =
-            run.run_program({QStringLiteral("--get"), QStringLiteral("--json")});
+        const EmulatedRun::Result all = run.run_program(words("--get --json"));
         const QJsonObject object = QJsonDocument::fromJson(all.out.toUtf8()).object();
         QCOMPARE(object.size(), int(amp_settings().size()) + 3);
         QCOMPARE(object.value(QStringLiteral("bass_cf")).toInt(), 100);
         QCOMPARE(object.value(QStringLiteral("connected")).toBool(), true);
         // The curve of what was set: the bass's gain at its centre, every other band flat there.
         const QJsonObject curve =
-            QJsonDocument::fromJson(
-                run.run_program({QStringLiteral("--response"), QStringLiteral("--json")})
-                    .out.toUtf8())
+            QJsonDocument::fromJson(run.run_program(words("--response --json")).out.toUtf8())
                 .object();
         const QJsonArray hz = curve.value(QStringLiteral("hz")).toArray();
         QCOMPARE(hz.size(), 31);
@@ -227,23 +226,17 @@ private Q_SLOTS:
     {
         EmulatedRun run;
         QVERIFY(started_in_step(run));
-        QCOMPARE(run.run_program({QStringLiteral("--set"), QStringLiteral("volume=-30"),
-                                  QStringLiteral("bass_gain=5"), QStringLiteral("fl_mute=yes")})
-                     .code,
-                 0);
+        QCOMPARE(run.run_program(words("--set volume=-30 bass_gain=5 fl_mute=yes")).code, 0);
         QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
         const QByteArray saved = image_of(run);
         BusChanges bus;
         QVERIFY(bus.listening);
-        QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Day")}).code, 0);
+        QCOMPARE(run.run_program(words("--save-preset Day")).code, 0);
         QTRY_VERIFY(bus.names.contains(QStringLiteral("presets")));
         QCOMPARE(run.run_program({QStringLiteral("--presets")}).out, QStringLiteral("Day\n"));
         QCOMPARE(bus_get(QStringLiteral("presets")).toStringList(),
                  QStringList{QStringLiteral("Day")});
-        QCOMPARE(run.run_program({QStringLiteral("--set"), QStringLiteral("volume=-10"),
-                                  QStringLiteral("bass_gain=-5"), QStringLiteral("fl_mute=no")})
-                     .code,
-                 0);
+        QCOMPARE(run.run_program(words("--set volume=-10 bass_gain=-5 fl_mute=no")).code, 0);
         QVERIFY(run.wait_for([&] { return image_of(run) != saved; }, 2000));
         QVERIFY(run.wait_for_writes(run.count_of(56) + 2));
         const QByteArray changed = image_of(run);
@@ -274,8 +267,7 @@ private Q_SLOTS:
         QCOMPARE(files_in(run.presets_path()), QStringList{QStringLiteral("eq.json")});
         const QByteArray before = image_of(run);
         const std::size_t from = run.traffic().size();
-        const EmulatedRun::Result applied =
-            run.run_program({QStringLiteral("--preset"), QStringLiteral("eq")});
+        const EmulatedRun::Result applied = run.run_program(words("--preset eq"));
         QCOMPARE(applied.code, 0);
         QCOMPARE(
             applied.out,
@@ -287,9 +279,7 @@ private Q_SLOTS:
             if (offset != 2 * REG_BASS + 1 && offset != 2 * REG_FL + 1)
                 QCOMPARE(after[offset], before[offset]);
         }
-        QCOMPARE(run.run_program({QStringLiteral("--get"), QStringLiteral("bass_gain"),
-                                  QStringLiteral("fl_mute")})
-                     .out,
+        QCOMPARE(run.run_program(words("--get bass_gain fl_mute")).out,
                  QStringLiteral("bass_gain: 6\nfl_mute: yes\n"));
     }
 
@@ -304,54 +294,41 @@ private Q_SLOTS:
         QTest::addColumn<int>("exit_code");
         QTest::addColumn<QString>("says");
         const auto row = [](const char* name, const char* control, const QByteArray& contents,
-                            const QStringList& arguments, int code, const char* says) {
-            QTest::newRow(name) << QString::fromLatin1(control) << contents << arguments << code
-                                << QString::fromUtf8(says);
+                            const char* arguments, int code, const char* says) {
+            QTest::newRow(name) << QString::fromLatin1(control) << contents << words(arguments)
+                                << code << QString::fromUtf8(says);
         };
-        const QString set = QStringLiteral("--set");
-        const QString import = QStringLiteral("--import-preset");
-        const QString file = QStringLiteral("FILE");
-        row("unknown name", "", {}, {set, QStringLiteral("loudness=3")}, 64,
-            "no setting named 'loudness'");
-        row("above the range", "", {}, {set, QStringLiteral("volume=16")}, 64,
-            "volume takes -79..15 dB");
-        row("not a number", "", {}, {set, QStringLiteral("volume=loud")}, 64, "not 'loud'");
-        row("not a flag", "", {}, {set, QStringLiteral("hard_mute=maybe")}, 64, "yes or no");
-        row("not an item", "", {}, {set, QStringLiteral("bass_cf=90")}, 64, "60, 80, 100, 200 Hz");
-        row("one bad word of two", "", {},
-            {set, QStringLiteral("bass_gain=3"), QStringLiteral("fl=x")}, 64, "fl takes");
-        row("nothing to set", "", {}, {set}, 64, "NAME=VALUE");
-        row("get an unknown name", "", {}, {QStringLiteral("--get"), QStringLiteral("bass")}, 64,
-            "no setting named 'bass'");
-        row("ELMIN has no subwoofer", "variant=3", {}, {set, QStringLiteral("sub=-3")}, 65,
+        row("unknown name", "", {}, "--set loudness=3", 64, "no setting named 'loudness'");
+        row("above the range", "", {}, "--set volume=16", 64, "volume takes -79..15 dB");
+        row("not a number", "", {}, "--set volume=loud", 64, "not 'loud'");
+        row("not a flag", "", {}, "--set hard_mute=maybe", 64, "yes or no");
+        row("not an item", "", {}, "--set bass_cf=90", 64, "60, 80, 100, 200 Hz");
+        row("one bad word of two", "", {}, "--set bass_gain=3 fl=x", 64, "fl takes");
+        row("nothing to set", "", {}, "--set", 64, "NAME=VALUE");
+        row("get an unknown name", "", {}, "--get bass", 64, "no setting named 'bass'");
+        row("ELMIN has no subwoofer", "variant=3", {}, "--set sub=-3", 65,
             "the ELMIN amplifier has no sub");
-        row("ELMIN has no input 1", "variant=3", {}, {set, QStringLiteral("input=1")}, 65,
-            "has no input 1");
+        row("ELMIN has no input 1", "variant=3", {}, "--set input=1", 65, "has no input 1");
         row("SOTRA has no rear source", "variant=5", {},
-            {set, QStringLiteral("bass_gain=3"), QStringLiteral("rear_speaker_source=sec")}, 65,
+            "--set bass_gain=3 rear_speaker_source=sec", 65,
             "the SOTRA amplifier has no rear_speaker_source");
-        row("set not connected", "attached=false", {}, {set, QStringLiteral("volume=-30")}, 74,
+        row("set not connected", "attached=false", {}, "--set volume=-30", 74,
             "no amplifier is connected");
         // What a preset file may hold wrong is the preset reader's own test; here the file,
         // named relative to where the command runs, and its exit code.
-        row("not JSON", "", "{\"format\": 1,", {import, file}, 65, "given.json: not JSON");
-        row("out of range", "", R"({"format": 1, "settings": {"volume": 16}})", {import, file}, 65,
-            "given.json: volume: takes -79..15 dB, not 16");
-        row("missing file", "", {}, {import, QStringLiteral("missing.json")}, 66,
+        row("not JSON", "", "{\"format\": 1,", "--import-preset FILE", 65, "given.json: not JSON");
+        row("out of range", "", R"({"format": 1, "settings": {"volume": 16}})",
+            "--import-preset FILE", 65, "given.json: volume: takes -79..15 dB, not 16");
+        row("missing file", "", {}, "--import-preset missing.json", 66,
             "missing.json: no such file");
-        row("no such preset", "", {}, {QStringLiteral("--preset"), QStringLiteral("Day")}, 66,
-            "no preset named 'Day'");
-        row("unwritable folder", "", "folder",
-            {QStringLiteral("--save-preset"), QStringLiteral("Day")}, 73,
+        row("no such preset", "", {}, "--preset Day", 66, "no preset named 'Day'");
+        row("unwritable folder", "", "folder", "--save-preset Day", 73,
             "the folder cannot be made");
-        row("unwritable export", "", {},
-            {QStringLiteral("--export-preset"), QStringLiteral("Kept"),
-             QStringLiteral("/proc/kept.json")},
-            73, "/proc/kept.json: cannot be written");
-        row("preset not connected", "attached=false", {},
-            {QStringLiteral("--preset"), QStringLiteral("Kept")}, 74,
+        row("unwritable export", "", {}, "--export-preset Kept /proc/kept.json", 73,
+            "/proc/kept.json: cannot be written");
+        row("preset not connected", "attached=false", {}, "--preset Kept", 74,
             "no amplifier is connected; preset 'Kept' was not applied");
-        row("undo not connected", "attached=false", {}, {QStringLiteral("--undo")}, 74,
+        row("undo not connected", "attached=false", {}, "--undo", 74,
             "no amplifier is connected; nothing was undone");
     }
     void refusals_change_nothing()
@@ -364,8 +341,7 @@ private Q_SLOTS:
         const bool detached = control == QLatin1String("attached=false");
         EmulatedRun run;
         QVERIFY(started_in_step(run, detached ? QString() : control));
-        QCOMPARE(run.run_program({QStringLiteral("--save-preset"), QStringLiteral("Kept")}).code,
-                 0);
+        QCOMPARE(run.run_program(words("--save-preset Kept")).code, 0);
         if (contents == "folder") {
             QVERIFY(QDir(run.presets_path()).removeRecursively());
             QFile blocker(run.presets_path());
@@ -410,7 +386,8 @@ private Q_SLOTS:
 
     // A drag of the volume slider with the mouse is one step: Ctrl+Z takes it back whole, and
     // Ctrl+Shift+Z brings it again. A run of hot-key presses is one step too, a command's
-    // change one of its own, and a new connection starts the history afresh.
+    // change one of its own, a new connection starts the history afresh, and a drag on the
+    // response curve is one step of two settings.
     void undo_and_redo_in_the_window_and_by_command()
     {
         EmulatedRun run;
@@ -424,19 +401,14 @@ private Q_SLOTS:
         QVERIFY(run.wait_for([&] { return desktop.shown_windows(title, pid).size() == 1; }));
         const quint32 window = desktop.shown_windows(title, pid).constFirst();
         const auto volume = [&] {
-            return run.run_program({QStringLiteral("--get"), QStringLiteral("volume")})
-                .out.section(u' ', 1)
-                .trimmed()
-                .toInt();
+            return run.run_program(words("--get volume")).out.section(u' ', 1).trimmed().toInt();
         };
         const auto xdotool = [](const QString& arguments) {
             return QProcess::execute(QStringLiteral("xdotool"), arguments.split(u' ')) == 0;
         };
         const int start = volume();
-        const int bass = run.run_program({QStringLiteral("--get"), QStringLiteral("bass_gain")})
-                             .out.section(u' ', 1)
-                             .trimmed()
-                             .toInt();
+        const int bass =
+            run.run_program(words("--get bass_gain")).out.section(u' ', 1).trimmed().toInt();
         const QByteArray at_start = image_of(run);
 
         // Where the slider's handle is: the same form, laid out by the same style.
@@ -519,6 +491,60 @@ private Q_SLOTS:
                 .out.startsWith(QStringLiteral("connected: yes"));
         }));
         QCOMPARE(run.run_program(undo).out, QStringLiteral("nothing to undo\n"));
+
+        // The bass handle dragged in the response window, opened with the panel's button at its
+        // bottom right: centre frequency and gain reach the amplifier together, one step.
+        QCOMPARE(run.run_program(words("--set bass_gain=0 bass_cf=60")).code, 0);
+        QProcess geometry;
+        geometry.start(QStringLiteral("xdotool"),
+                       {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
+                        QString::number(window)});
+        QVERIFY(geometry.waitForFinished(5000));
+        QMap<QString, int> shape;
+        for (const QByteArray& line : geometry.readAllStandardOutput().split('\n'))
+            shape[QString::fromLatin1(line.left(line.indexOf('=')))] =
+                line.mid(line.indexOf('=') + 1).toInt();
+        QVERIFY(xdotool(QStringLiteral("mousemove --window %1 %2 %3 click 1")
+                            .arg(window)
+                            .arg(shape[QStringLiteral("WIDTH")] - 60)
+                            .arg(shape[QStringLiteral("HEIGHT")] - 18)));
+        const QString curve_title = QStringLiteral("Brenvik Quadron: частотная характеристика");
+        QVERIFY(run.wait_for([&] { return desktop.shown_windows(curve_title, pid).size() == 1; }));
+        const quint32 curve = desktop.shown_windows(curve_title, pid).constFirst();
+        std::pair<int, int> bass_handle{-1, -1};
+        QVERIFY(run.wait_for([&] {
+            bass_handle = desktop.centre_of_colour(curve, 0xc83c32); // its fill
+            return bass_handle.first >= 0;
+        }));
+        const QByteArray before = image_of(run);
+        const std::size_t from = run.traffic().size();
+        // Right by about a quarter of a decade (60 Hz to about 110 Hz, which snaps to 100), up
+        // by about 6 dB, pausing on the way so that cycles pass while the handle moves.
+        const auto [x, y] = bass_handle;
+        QVERIFY(xdotool(QStringLiteral("mousemove --window %1 %2 %3 mousedown 1 "
+                                       "mousemove --window %1 %4 %5 sleep 0.3 "
+                                       "mousemove --window %1 %6 %7 sleep 0.3 mouseup 1")
+                            .arg(curve)
+                            .arg(x)
+                            .arg(y)
+                            .arg(x + 30)
+                            .arg(y - 20)
+                            .arg(x + 60)
+                            .arg(y - 55)));
+        QVERIFY(run.wait_for([&] { return image_of(run) != before; }));
+        const QByteArray after = image_of(run);
+        QVERIFY(only_images(run, from, before, after));
+        for (int offset = 0; offset < 38; ++offset) {
+            if (offset != 2 * REG_BASS + 1 && offset != 2 * REG_FREQ_SELECT + 1)
+                QCOMPARE(after[offset], before[offset]);
+        }
+        const QString dragged_bass = run.run_program(words("--get bass_cf bass_gain")).out;
+        QVERIFY2(dragged_bass.startsWith(QStringLiteral("bass_cf: 100\nbass_gain: ")),
+                 qPrintable(dragged_bass));
+        const int gain = dragged_bass.section(u' ', -1).trimmed().toInt();
+        QVERIFY2(gain >= 4 && gain <= 8, qPrintable(dragged_bass));
+        QCOMPARE(run.run_program(undo).code, 0);
+        QVERIFY(run.wait_for([&] { return image_of(run) == before; }, 2000));
     }
 
     // Every change, whatever made it, reaches --watch (text and JSON) and PropertiesChanged:
