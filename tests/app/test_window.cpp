@@ -563,7 +563,10 @@ private Q_SLOTS:
 
     // The curve is drawn from the settings (a +6 dB bass at 80 Hz peaks there), each handle sits
     // at its band's centre frequency and gain, and the window is not built before it is opened.
-    void the_curve_shows_the_settings()
+    // A drag moves the band's gain and centre frequency, snapped to the table's values, and
+    // reaches the amplifier as one edit when let go, as the same change through the table; the
+    // wheel steps the quality factor, one item a notch.
+    void the_curve_shows_the_settings_and_a_drag_is_one_edit()
     {
         WindowRig rig;
         rig.connect_amplifier();
@@ -598,17 +601,7 @@ private Q_SLOTS:
             const QPoint at = plot->position_of(point.f_hz, point.sum_db).toPoint();
             QVERIFY2(qGray(image.pixel(at)) < 100, qPrintable(QString::number(point.f_hz)));
         }
-    }
 
-    // A drag moves the band's gain and centre frequency, snapped to the table's values, and
-    // reaches the amplifier as one edit when let go, as the same change through the table;
-    // the wheel steps the quality factor, one item a notch.
-    void dragging_a_handle_is_one_edit()
-    {
-        WindowRig rig;
-        rig.connect_amplifier();
-        ResponsePlot* plot = open_curve(rig, "bass_cf=60");
-        QVERIFY(plot);
         const std::vector<std::uint8_t> before = rig.last_image();
         const QPoint from = plot->handle_position(ResponsePlot::Handle::bass).toPoint();
         QTest::mousePress(plot, Qt::LeftButton, {}, from + QPoint(10, 10)); // within reach
@@ -620,13 +613,16 @@ private Q_SLOTS:
         QCOMPARE(plot->handle_position(ResponsePlot::Handle::bass), plot->position_of(100, 9));
         QTest::mouseRelease(plot, Qt::LeftButton, {}, plot->position_of(104, 8.8).toPoint());
         rig.cycle();
-        QCOMPARE(rig.last_image(), image_set_by_table("bass_cf=100 bass_gain=9"));
-
+        QCOMPARE(rig.last_image(),
+                 image_set_by_table("bass_cf=100 bass_gain=9 bass_qf=2.0 "
+                                    "middle_gain=-9 middle_cf=1500 treble_gain=12"));
         QWheelEvent notch(plot->position_of(100, 9), plot->mapToGlobal(plot->position_of(100, 9)),
-                          {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                          {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(plot, &notch);
         rig.cycle();
-        QCOMPARE(rig.last_image(), image_set_by_table("bass_cf=100 bass_gain=9 bass_qf=1.25"));
+        QCOMPARE(rig.last_image(),
+                 image_set_by_table("bass_cf=100 bass_gain=9 bass_qf=1.5 "
+                                    "middle_gain=-9 middle_cf=1500 treble_gain=12"));
         // Without an amplifier the handles do not move.
         rig.amp->plugged = false;
         rig.check_device();
