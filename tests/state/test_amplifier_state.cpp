@@ -2,7 +2,6 @@
 // in the controls, the connection display, the values the settings table refuses, and the
 // preset files made from the table.
 #include "amp_settings.h"
-#include "amp_variants.h"
 #include "amplifier_state.h"
 #include "preset_file.h"
 

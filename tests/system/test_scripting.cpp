@@ -12,8 +12,7 @@
 #include <QStyleOptionSlider>
 
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QJsonArray>
 #include <QJsonDocument>
