@@ -389,7 +389,8 @@ private Q_SLOTS:
         QCOMPARE(int(sent[0][value_of(REG_VOLUME)]), 16 + 3);
     }
     // Hidden in the tray at the start, with no form built even while the amplifier is served;
-    // the menu's first entry shows and hides the window and names what it will do next.
+    // the menu's first entry shows and hides the window and names what it will do next, and its
+    // presets entry applies one.
     void lives_in_the_tray()
     {
         WindowRig rig;
@@ -429,16 +430,10 @@ private Q_SLOTS:
         rig.window()->showMinimized();
         Q_EMIT tray(rig)->activated(QSystemTrayIcon::Trigger);
         QTRY_VERIFY(!rig.window()->isMinimized());
-    }
 
-    // A preset saved, the settings moved away, then the preset chosen in the tray: one write
-    // brings its bytes back, the window names it, and one undo takes it back; the window's
-    // menu applies it again.
-    void presets_apply_from_the_tray_and_show_in_the_window()
-    {
-        WindowRig rig;
-        rig.show();
-        rig.connect_amplifier();
+        // A preset saved, the settings moved away, then the preset chosen in the tray: one write
+        // brings its bytes back, the window names it, and one undo takes it back; the window's
+        // menu applies it again.
         auto* label = rig.find<QLabel>(QStringLiteral("preset_label"));
         auto* volume = rig.find<QSlider>(QStringLiteral("volume_horizontalSlider"));
         auto* bass = rig.find<QSlider>(QStringLiteral("bass_gain_horizontalSlider"));
