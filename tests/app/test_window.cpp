@@ -166,10 +166,8 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Each control writes its own register's bits, from an image whose input codes have no
-    // button, and those bytes read back show in it, whether the form was built before the read
-    // or after (a slot or a read-back wired to a neighbour fails a row); "read_back" rows are read
-    // only.
+    // Each control writes its own register's bits, and those bytes read back show in it, the
+    // form built before the read or after; "read_back" rows are read only.
     void controls_and_their_registers_data()
     {
         QTest::addColumn<QString>("control");
@@ -234,6 +232,7 @@ private Q_SLOTS:
         QFETCH(int, value);
         QFETCH(Changes, changes);
         QFETCH(bool, read_only);
+        // Input codes with no button, so that any button's click changes them.
         const Changes no_button{{value_of(REG_PRI_SOURCE), 0x05}, {value_of(REG_SEC_SOURCE), 0x05}};
         // Pass 0 moves the control; passes 1 and 2 read its bytes, the form built before, after.
         for (int pass = read_only ? 1 : 0; pass < 3; ++pass) {
@@ -472,9 +471,8 @@ private Q_SLOTS:
     }
 
     // With autoload on, the box says what the next logon does, whatever the desktop did to the
-    // entry meanwhile; an entry it disabled is left as it is. Only a user's click writes the
-    // entry, the choice saved at once, and one the desktop cannot carry out is neither shown
-    // nor saved as made.
+    // entry (one it disabled is left as it is). Only a click writes the entry, saved at once; a
+    // choice the desktop cannot carry out is neither shown nor saved as made.
     void autostart_follows_the_desktop_and_the_users_clicks_data()
     {
         QTest::addColumn<QByteArray>("added"); // to an entry of another executable's; null: none
@@ -551,11 +549,9 @@ private Q_SLOTS:
         QVERIFY(!saved().toBool());
     }
 
-    // The curve is drawn from the settings (a +6 dB bass at 80 Hz peaks there), each handle sits
-    // at its band's centre frequency and gain, and the window is not built before it is opened.
-    // A drag moves the band's gain and centre frequency, snapped to the table's values, and
-    // reaches the amplifier as one edit when let go, as the same change through the table; the
-    // wheel steps the quality factor, one item a notch.
+    // The curve is drawn from the settings (a +6 dB bass at 80 Hz peaks there), each handle at
+    // its band's centre and gain, the window not built before it is opened. A drag snaps to the
+    // table's values and is one edit when let go; the wheel steps the quality, an item a notch.
     void the_curve_shows_the_settings_and_a_drag_is_one_edit()
     {
         WindowRig rig;
@@ -623,8 +619,7 @@ private Q_SLOTS:
     }
 
     // The lamp's tip says why it is red; under the English catalogue nothing the windows and
-    // the tray menu show is left in Russian, whatever the lamp says. (Which locale gets which
-    // catalogue is the desktop test's: it starts the program under each.)
+    // the tray menu show is left in Russian, whatever the lamp says.
     void the_lamp_says_why_it_is_red_data()
     {
         QTest::addColumn<int>("open_errno"); // -1: nothing plugged in

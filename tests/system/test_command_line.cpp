@@ -12,10 +12,9 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Without a running copy: help, version, usage errors. Every option of Qt's own
-    // (QGuiApplication's, QApplication's, the xcb plugin's and X11's) is let through, with its
-    // value where it takes one: all of them in one command line, as one refused would refuse
-    // the whole.
+    // Without a running copy: help, version, usage errors; every option of Qt's own (its GUI,
+    // widgets, xcb and X11 options) let through with its value, in one line, as one refused
+    // would refuse the whole.
     void without_a_running_copy_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -56,10 +55,9 @@ private Q_SLOTS:
         QVERIFY(!run.running()); // nothing was started
     }
 
-    // Each action acts as the hot key of its name, two commands at once both answered, in a
-    // copy started with some of Qt's options, which Qt takes. A command says what became of
-    // it: taken but not answered in time by a stopped copy, which acts on it once it runs
-    // again, or refused while no amplifier is connected.
+    // Each action acts as the hot key of its name (two at once, in a copy started with Qt's
+    // options), and says what became of it: not answered in time by a stopped copy, which acts
+    // on it once it runs again, or refused while no amplifier is connected.
     void actions_say_what_happened_data()
     {
         QTest::addColumn<QString>("control");

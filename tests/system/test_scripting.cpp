@@ -189,11 +189,9 @@ private Q_SLOTS:
         QVERIFY(run.wait_for([&] { return image_of(run) != before; }, 2000));
     }
 
-    // On an amplifier without a subwoofer or input 1: a preset saved by command is listed and
-    // told of, and applied over D-Bus brings the saved bytes back in one write, no image
-    // between. A hand-written one applied by command changes only the settings it holds that
-    // the amplifier has, and says the others are skipped. (That a preset gives back every
-    // setting on every variant is the state test's.)
+    // A preset saved by command is listed and told of, and applied over D-Bus brings the saved
+    // bytes back in one write. A hand-written one applied by command changes only what it holds
+    // that this amplifier (no subwoofer, no input 1) has, and says the rest is skipped.
     void presets_by_command_and_by_bus()
     {
         EmulatedRun run;
