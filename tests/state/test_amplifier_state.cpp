@@ -2,7 +2,6 @@
 // in the controls, the connection display, the values the settings table refuses, and the
 // preset files made from the table.
 #include "amp_settings.h"
-#include "amp_variants.h"
 #include "amplifier_state.h"
 #include "preset_file.h"
 
@@ -281,19 +280,6 @@ private Q_SLOTS:
         }
     }
 
-    // What a preset of one variant holds that another lacks is skipped and named.
-    void presets_skip_what_the_variant_lacks()
-    {
-        QString refusal;
-        const std::optional<Preset> preset = Preset::read(
-            R"({"format": 1, "settings": {"sub": -3, "input": 1, "bass_gain": 4}})", {}, &refusal);
-        QVERIFY2(preset, qPrintable(refusal));
-        const Preset::Split split = preset->split_for(3);
-        QCOMPARE(split.skipped, (QStringList{QStringLiteral("input=1"), QStringLiteral("sub")}));
-        QCOMPARE(split.applicable.size(), std::size_t(1));
-        QVERIFY(preset->split_for(2).skipped.isEmpty());
-    }
-
     // Each fault refuses the whole file, naming it, the key and the reason; nothing is listed
     // from it, and a store that cannot write touches no file.
     void preset_files_refused_data()
@@ -375,14 +361,6 @@ b"})",
                  SettingRefusal::Reason::cannot_write);
         QVERIFY(!store.remove(QStringLiteral(".hidden")));
         QCOMPARE(store.remove(QStringLiteral("Day")).reason, SettingRefusal::Reason::not_found);
-        QCOMPARE(QDir(store.folder()).entryList(QDir::Files).size(), 3);
-
-        // A folder that cannot be made, and a file that is not there.
-        PresetStore nowhere(dir.filePath(QStringLiteral("presets/Morning.json/inside")));
-        QCOMPARE(nowhere.save(preset).reason, SettingRefusal::Reason::cannot_write);
-        QByteArray bytes;
-        QCOMPARE(read_preset_file(dir.filePath(QStringLiteral("none.json")), &bytes).reason,
-                 SettingRefusal::Reason::not_found);
         QCOMPARE(QDir(store.folder()).entryList(QDir::Files).size(), 3);
     }
 };

@@ -12,141 +12,107 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Without a running copy: help, version, usage errors; every option of Qt's own (its GUI,
+    // widgets, xcb and X11 options) let through with its value, in one line, as one refused
+    // would refuse the whole.
     void without_a_running_copy_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("arguments");
         QTest::addColumn<int>("exit_code");
         QTest::addColumn<QString>("out"); // part of the output
         QTest::addColumn<int>("error_lines");
-        const auto row = [](const char* name, const QStringList& arguments, int code,
-                            const char* out, int error_lines) {
-            QTest::newRow(name) << arguments << code << QString::fromUtf8(out) << error_lines;
+        const auto row = [](const char* name, const char* arguments, int code, const char* out,
+                            int error_lines) {
+            QTest::newRow(name) << QString::fromLatin1(arguments) << code << QString::fromUtf8(out)
+                                << error_lines;
         };
-        row("help", {QStringLiteral("--help")}, 0, "\n  --subwoofer-down  ", 0);
-        row("version", {QStringLiteral("--version")}, 0, "quadron 1.03\n", 0);
-        row("unknown option", {QStringLiteral("--louder")}, 64, "", 1);
-        row("an argument", {QStringLiteral("loud")}, 64, "", 1);
-        row("two actions", {QStringLiteral("--volume-up"), QStringLiteral("--show")}, 64, "", 1);
-        row("an action", {QStringLiteral("--volume-up")}, 69, "", 1);
-        row("status", {QStringLiteral("--status")}, 69, "", 1);
+        row("help", "--help", 0, "\n  --subwoofer-down  ", 0);
+        row("version", "--version", 0, "quadron 1.03\n", 0);
+        row("Qt's options",
+            "-nograb -dograb -reverse --reverse -sync -cmap -widgetcount -testability "
+            "-style=fusion -stylesheet=a.qss -qmljsdebugger=port:1234,block -platform 1 "
+            "-platformpluginpath 1 -platformtheme 1 -plugin 1 -qwindowgeometry 1 -geometry 1 "
+            "-qwindowicon 1 -icon 1 -qwindowtitle 1 -title 1 -session 1 -display 1 -name 1 "
+            "-visual 1 -ncols 1 -im 1 -inputstyle 1 -style 1 -stylesheet 1 --version",
+            0, "quadron 1.03\n", 0);
+        row("unknown option", "--louder", 64, "", 1);
+        row("an argument", "loud", 64, "", 1);
+        row("two actions", "--volume-up --show", 64, "", 1);
+        row("an action", "--volume-up", 69, "", 1);
+        row("status", "--status", 69, "", 1);
     }
     void without_a_running_copy()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, arguments);
         QFETCH(int, exit_code);
         QFETCH(QString, out);
         QFETCH(int, error_lines);
         EmulatedRun run;
-        const EmulatedRun::Result result = run.run_program(arguments);
+        const EmulatedRun::Result result = run.run_program(arguments.split(u' '));
         QCOMPARE(result.code, exit_code);
         QVERIFY2(result.out.contains(out), qPrintable(result.out));
         QCOMPARE(result.err.count(u'\n'), error_lines);
         QVERIFY(!run.running()); // nothing was started
     }
 
-    // Every option of Qt's own (QGuiApplication's, QApplication's, the xcb plugin's and X11's)
-    // is let through, with its value where it takes one: all of them in one command line, as
-    // one refused would refuse the whole.
-    void toolkit_options_are_qts()
-    {
-        QStringList options;
-        for (const char* flag : {"-nograb", "-dograb", "-reverse", "--reverse", "-sync", "-cmap",
-                                 "-widgetcount", "-testability", "-style=fusion",
-                                 "-stylesheet=a.qss", "-qmljsdebugger=port:1234,block"})
-            options << QString::fromLatin1(flag);
-        for (const char* option :
-             {"-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
-              "-geometry", "-qwindowicon", "-icon", "-qwindowtitle", "-title", "-session",
-              "-display", "-name", "-visual", "-ncols", "-im", "-inputstyle", "-style",
-              "-stylesheet"})
-            options << QString::fromLatin1(option) << QStringLiteral("1");
-        QProcess program;
-        program.start(QStringLiteral(QUADRON_PATH), options << QStringLiteral("--version"));
-        QVERIFY(program.waitForFinished(5000));
-        QCOMPARE(program.readAllStandardError(), QByteArray());
-        QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(program.readAllStandardOutput(), QByteArray("quadron 1.03\n"));
-    }
-    // ... and Qt takes them: the copy starts with them as without.
-    void the_copy_starts_with_qts_options()
-    {
-        EmulatedRun run;
-        run.start({QStringLiteral("-nograb"), QStringLiteral("-reverse"),
-                   QStringLiteral("-style=fusion"), QStringLiteral("-qwindowgeometry"),
-                   QStringLiteral("300x200"), QStringLiteral("-name"), QStringLiteral("q")});
-        QVERIFY(run.wait_for([&] {
-            return run.run_program({QStringLiteral("--status")})
-                .out.startsWith(QLatin1String("connected: yes\n"));
-        }));
-    }
-
-    void actions_act_as_the_hot_keys_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("byte"); // from -20 dB volume and 0 dB subwoofer
-        for (const auto& [action, offset, byte] :
-             {std::tuple{"--volume-up", EmulatedRun::volume_offset, 0x23},
-              {"--volume-down", EmulatedRun::volume_offset, 0x25},
-              {"--subwoofer-up", EmulatedRun::sub_offset, 0x81},
-              {"--subwoofer-down", EmulatedRun::sub_offset, 0x91}})
-            QTest::newRow(action) << QString::fromLatin1(action) << offset << byte;
-    }
-    void actions_act_as_the_hot_keys()
-    {
-        QFETCH(QString, action);
-        QFETCH(int, offset);
-        QFETCH(int, byte);
-        EmulatedRun run;
-        run.start();
-        QVERIFY(run.wait_for_writes(3));
-        QCOMPARE(run.run_program({action}).code, 0);
-        QVERIFY(run.wait_for([&] { return run.last_byte(offset) == byte; }, 1000));
-        const QString status = run.run_program({QStringLiteral("--status")}).out;
-        QVERIFY2(status.contains(QStringLiteral("connected: yes\nvariant: KARVO\n")),
-                 qPrintable(status));
-    }
-
-    // A command says what became of it: taken but not answered in time by a stopped copy,
-    // which acts on it once it runs again, or refused while no amplifier is connected.
-    void commands_say_what_happened_data()
+    // Each action acts as the hot key of its name (two at once, in a copy started with Qt's
+    // options), and says what became of it: not answered in time by a stopped copy, which acts
+    // on it once it runs again, or refused while no amplifier is connected.
+    void actions_say_what_happened_data()
     {
         QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("field"); // of --status
+        QTest::addColumn<int>("step");      // each command's, once acted on
         QTest::addColumn<int>("exit_code");
         QTest::addColumn<QString>("says");
-        QTest::newRow("stopped copy") << QString() << 75
-                                      << QStringLiteral("quadron: the running copy of Brenvik "
-                                                        "Quadron did not answer --volume-up within "
-                                                        "5 s; it may still act on it\n");
+        const QString volume = QStringLiteral("volume_db"), sub = QStringLiteral("subwoofer_db");
+        for (const auto& [action, field, step] : {std::tuple{"--volume-up", volume, 1},
+                                                  {"--volume-down", volume, -1},
+                                                  {"--subwoofer-up", sub, 1},
+                                                  {"--subwoofer-down", sub, -1}})
+            QTest::newRow(action) << QString() << QString::fromLatin1(action) << field << step << 0
+                                  << QString();
+        QTest::newRow("stopped copy")
+            << QString() << QStringLiteral("--volume-up") << volume << 1 << 75
+            << QStringLiteral("quadron: the running copy of Brenvik "
+                              "Quadron did not answer --volume-up within "
+                              "5 s; it may still act on it\n");
         QTest::newRow("no amplifier")
-            << QStringLiteral("attached=false") << 74
+            << QStringLiteral("attached=false") << QStringLiteral("--volume-up") << volume << 0
+            << 74
             << QStringLiteral("quadron: no amplifier is connected; --volume-up did nothing\n");
     }
-    void commands_say_what_happened()
+    void actions_say_what_happened()
     {
         QFETCH(QString, control);
+        QFETCH(QString, action);
+        QFETCH(QString, field);
+        QFETCH(int, step);
         QFETCH(int, exit_code);
         QFETCH(QString, says);
         const bool stopped = exit_code == 75;
         EmulatedRun run(control);
-        run.start();
+        run.start({QStringLiteral("-nograb"), QStringLiteral("-reverse"),
+                   QStringLiteral("-style=fusion"), QStringLiteral("-qwindowgeometry"),
+                   QStringLiteral("300x200"), QStringLiteral("-name"), QStringLiteral("q")});
         QString status;
-        const auto volume = [&] {
+        const auto value = [&] {
             status = run.run_program({QStringLiteral("--status")}).out;
-            return status.section(QStringLiteral("volume_db: "), 1).section(u'\n', 0, 0).toInt();
+            return status.section(field + QStringLiteral(": "), 1).section(u'\n', 0, 0).toInt();
         };
-        const QString connected = stopped ? QStringLiteral("yes") : QStringLiteral("no");
+        const QString connected = control.isEmpty() ? QStringLiteral("yes") : QStringLiteral("no");
         QVERIFY(run.wait_for([&] {
-            volume();
+            value();
             return status.startsWith(QStringLiteral("connected: ") + connected);
         }));
-        const int before = volume();
+        const int before = value();
         const qint64 pid = run.program_pid();
         if (stopped)
             ::kill(pid_t(pid), SIGSTOP);
         QProcess commands[2]; // at once, so that both wait out the same 5 s
         for (QProcess& command : commands)
-            command.start(run.program_path(), {QStringLiteral("--volume-up")});
+            command.start(run.program_path(), {action});
         for (QProcess& command : commands)
             command.waitForFinished(10000);
         if (stopped)
@@ -156,10 +122,9 @@ private Q_SLOTS:
             QCOMPARE(QString::fromLocal8Bit(command.readAllStandardError()), says);
             QCOMPARE(command.readAllStandardOutput(), QByteArray());
         }
-        QVERIFY(run.wait_for([&] { return volume() == before + (stopped ? 2 : 0); },
-                             3000 * QUADRON_TIME_FACTOR));
         QVERIFY(
-            process_test::holds_for(500, [&] { return volume() == before + (stopped ? 2 : 0); }));
+            run.wait_for([&] { return value() == before + 2 * step; }, 3000 * QUADRON_TIME_FACTOR));
+        QVERIFY(process_test::holds_for(500, [&] { return value() == before + 2 * step; }));
     }
 
     // Beside a real copy (which finds no amplifier) the demo runs as a copy of its own, with
@@ -196,25 +161,12 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(run.dir.filePath(QStringLiteral("config-demo.ini"))));
     }
 
-    void why_the_lamp_is_red_data()
+    // An amplifier only root may open: the lamp says why, and access granted with no udev
+    // event, as a seat switch grants it, connects.
+    void no_permission_then_granted()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<bool>("as_nobody");
-        QTest::addColumn<QString>("problem");
-        QTest::newRow("not answering") << QStringLiteral("silent=55") << false
-                                       << QStringLiteral("problem: the amplifier does not answer");
-        QTest::newRow("not allowed")
-            << QStringLiteral("node_mode=000") << true
-            << QStringLiteral("problem: no permission to open the amplifier (/dev/hidraw0: "
-                              "Permission denied)");
-    }
-    void why_the_lamp_is_red()
-    {
-        QFETCH(QString, control);
-        QFETCH(bool, as_nobody);
-        QFETCH(QString, problem);
-        EmulatedRun run(control);
-        run.start({}, as_nobody);
+        EmulatedRun run(QStringLiteral("node_mode=000"));
+        run.start({}, true);
         QString status;
         const auto says = [&](const QString& line) {
             return run.wait_for(
@@ -224,12 +176,12 @@ private Q_SLOTS:
                 },
                 10000);
         };
-        QVERIFY2(says(problem + u'\n'), qPrintable(status));
+        QVERIFY2(says(QStringLiteral("problem: no permission to open the amplifier (/dev/hidraw0: "
+                                     "Permission denied)\n")),
+                 qPrintable(status));
         QVERIFY(status.startsWith(QStringLiteral("connected: no\n")));
-        if (as_nobody) { // access granted with no udev event, as a seat switch grants it
-            run.write_control(QStringLiteral("node_mode=0666"));
-            QVERIFY2(says(QStringLiteral("connected: yes\n")), qPrintable(status));
-        }
+        run.write_control(QStringLiteral("node_mode=0666"));
+        QVERIFY2(says(QStringLiteral("connected: yes\n")), qPrintable(status));
     }
 };
 
