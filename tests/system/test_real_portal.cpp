@@ -350,19 +350,6 @@ private Q_SLOTS:
         QVERIFY2(said(run).contains(QStringLiteral("the desktop remembers the shortcuts")),
                  qPrintable(said(run)));
     }
-
-    // GNOME's stack is not run: said here for each release, so that the suite's output tells.
-    void gnome()
-    {
-        QFile os_release(QStringLiteral("/etc/os-release"));
-        const bool bookworm =
-            os_release.open(QIODevice::ReadOnly) && os_release.readAll().contains("bookworm");
-        if (bookworm)
-            QSKIP("Debian 12: GNOME 43 has no GlobalShortcuts portal; nothing to bind there");
-        QSKIP("Debian 13: GNOME 48 is not run - in a headless gnome-shell without a tray host its "
-              "\"Add Keyboard Shortcuts\" dialog never got the keyboard focus, so BindShortcuts "
-              "never answered and no key press could be tried");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRealPortal)
