@@ -364,27 +364,6 @@ private Q_SLOTS:
         }
     }
 
-    // A hot key moves the slider whether or not the window was ever shown: the bytes on the
-    // wire are the same, and the window shows the slider where the key left it.
-    void hot_keys_act_with_or_without_the_window()
-    {
-        std::vector<std::uint8_t> sent[2];
-        for (const bool shown_first : {false, true}) {
-            WindowRig rig;
-            if (shown_first)
-                rig.show();
-            rig.connect_amplifier();
-            for (const int id : {102, 102, 102, 103})
-                rig.hot_keys->press(id);
-            rig.cycle();
-            sent[shown_first] = rig.last_image();
-            rig.show();
-            QCOMPARE(shown(rig.find<QWidget>(QStringLiteral("volume_horizontalSlider"))), -3);
-            QCOMPARE(shown(rig.find<QWidget>(QStringLiteral("sub_horizontalSlider"))), 1);
-        }
-        QCOMPARE(sent[0], sent[1]);
-        QCOMPARE(int(sent[0][value_of(REG_VOLUME)]), 16 + 3);
-    }
     // Hidden in the tray at the start, with no form built even while the amplifier is served;
     // the menu's first entry shows and hides the window and names what it will do next, and its
     // presets entry applies one.
