@@ -249,14 +249,6 @@ QString hot_keys_line(const EmulatedRun& run)
     return at < 0 ? QString() : status.mid(at + 10).section(u'\n', 0, 0);
 }
 
-// The program ends in order on a termination request.
-bool ends_in_order(EmulatedRun& run)
-{
-    run.process.terminate();
-    return run.process.waitForFinished(5000) && run.process.exitStatus() == QProcess::NormalExit &&
-           run.process.exitCode() == 0;
-}
-
 } // namespace
 
 class TestRealPortal : public QObject
@@ -332,7 +324,7 @@ private Q_SLOTS:
     {
         EmulatedRun run(image);
         bind_and_press(run);
-        QVERIFY(ends_in_order(run));
+        QCOMPARE(run.end_in_order(), QString());
         QVERIFY2(!said(run).contains(QStringLiteral("Global hot keys")), qPrintable(said(run)));
         const bool registry = kde.has_registry();
         QCOMPARE(said(run).contains(QStringLiteral("the portal does not take the id")), !registry);
@@ -346,7 +338,7 @@ private Q_SLOTS:
     {
         EmulatedRun run(image);
         bind_and_press(run);
-        QVERIFY(ends_in_order(run));
+        QCOMPARE(run.end_in_order(), QString());
         QVERIFY2(said(run).contains(QStringLiteral("the desktop remembers the shortcuts")),
                  qPrintable(said(run)));
     }
