@@ -208,7 +208,14 @@ void QuadronCore::tray_icon_Activated(QSystemTrayIcon::ActivationReason reason)
 
 void QuadronCore::check_tray_available()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable() && !(main_window && main_window->isVisible()))
+    if (quit_requested)
+        return;
+    if (!tray_host.is_known()) {
+        connect(&tray_host, &TrayHostWatch::known, this, &QuadronCore::check_tray_available,
+                Qt::SingleShotConnection);
+        return;
+    }
+    if (!tray_host.available() && !(main_window && main_window->isVisible()))
         show_window();
 }
 

@@ -7,6 +7,7 @@
 #include "edit_history.h"
 #include "platform_services.h"
 #include "preset_file.h"
+#include "tray_host_watch.h"
 
 #include <QFileSystemWatcher>
 #include <QIcon>
@@ -88,6 +89,8 @@ public:
     bool connected() const;
     QString variant_name() const;
     QString problem_text() const;
+    // Whether the desktop has a notification area to hide the window into.
+    bool tray_available() const { return tray_host.available(); }
 
 public Q_SLOTS:
     void show_window();
@@ -155,6 +158,7 @@ private:
     QAction* show_hide_action = nullptr;
     QAction* quit_action = nullptr;
     QSystemTrayIcon* tray_icon = nullptr;
+    TrayHostWatch tray_host{QDBusConnection::sessionBus()};
     std::unique_ptr<QMenu> tray_menu;
     bool quit_requested = false;
 

@@ -8,7 +8,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QSystemTrayIcon>
 
 Widget::Widget(QuadronCore& program, const QIcon& icon, QWidget* parent)
     : QWidget(parent), core(program), state(program.amplifier_state())
@@ -44,7 +43,7 @@ Widget::~Widget()
 // the program as "Выход" does.
 void Widget::closeEvent(QCloseEvent* event)
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!core.tray_available()) {
         event->accept();
         core.quit_slot();
         return;
