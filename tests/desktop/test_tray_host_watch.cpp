@@ -1,0 +1,103 @@
+// The tray host as the program learns it from the session bus: the first answer, then every
+// later coming and going of a StatusNotifier host, whatever the order of the two.
+#include "tray_host_watch.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QString host_name = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// A second connection to the session bus, playing the desktop's tray host.
+class TrayHostPlayer
+{
+public:
+    TrayHostPlayer()
+        : connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name()))
+    {
+    }
+    ~TrayHostPlayer() { QDBusConnection::disconnectFromBus(name()); }
+    bool set_running(bool on)
+    {
+        if (on)
+            return connection.registerService(host_name);
+        connection.unregisterService(host_name); // refused when it was not running
+        return !connection.interface()->isServiceRegistered(host_name).value();
+    }
+
+private:
+    static QString name() { return QStringLiteral("tray-host-player"); }
+    QDBusConnection connection;
+};
+
+} // namespace
+
+class TestTrayHostWatch : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // No X display: the bus's word is all the watch has.
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+    }
+
+    // Each row: whether a host runs when the watch starts, then the host's later changes,
+    // some made before the first answer can have come back.
+    void follows_the_host_data()
+    {
+        QTest::addColumn<bool>("running_at_start");
+        QTest::addColumn<QList<bool>>("changes");
+        QTest::addColumn<bool>("changes_before_answer");
+        QTest::newRow("none, never") << false << QList<bool>{} << false;
+        QTest::newRow("one at start") << true << QList<bool>{} << false;
+        QTest::newRow("comes up later") << false << QList<bool>{true} << false;
+        QTest::newRow("goes and comes back") << true << QList<bool>{false, true, false} << false;
+        QTest::newRow("comes up while asked") << false << QList<bool>{true} << true;
+        QTest::newRow("goes while asked") << true << QList<bool>{false} << true;
+        QTest::newRow("flickers while asked") << false << QList<bool>{true, false, true} << true;
+    }
+    void follows_the_host()
+    {
+        QFETCH(bool, running_at_start);
+        QFETCH(QList<bool>, changes);
+        QFETCH(bool, changes_before_answer);
+        TrayHostPlayer host;
+        QVERIFY(host.set_running(running_at_start));
+
+        TrayHostWatch watch(QDBusConnection::sessionBus());
+        QSignalSpy known(&watch, &TrayHostWatch::known);
+        QVERIFY(!watch.is_known()); // the answer comes through the event loop, never at once
+        bool running = running_at_start;
+        if (changes_before_answer) {
+            for (bool on : std::as_const(changes))
+                QVERIFY(host.set_running(running = on));
+        }
+        QTRY_COMPARE(known.size(), 1);
+        QTRY_COMPARE(watch.available(), running);
+        if (!changes_before_answer) {
+            QCOMPARE(watch.available(), running_at_start);
+            for (bool on : std::as_const(changes)) {
+                QVERIFY(host.set_running(on));
+                QTRY_COMPARE(watch.available(), on);
+            }
+        }
+        QVERIFY(watch.is_known());
+        QCOMPARE(known.size(), 1);
+        QVERIFY(host.set_running(false));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    TestTrayHostWatch test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_tray_host_watch.moc"
