@@ -58,9 +58,6 @@ private Q_SLOTS:
         QTest::newRow("one at start") << true << QList<bool>{} << false;
         QTest::newRow("comes up later") << false << QList<bool>{true} << false;
         QTest::newRow("goes and comes back") << true << QList<bool>{false, true, false} << false;
-        QTest::newRow("comes up while asked") << false << QList<bool>{true} << true;
-        QTest::newRow("goes while asked") << true << QList<bool>{false} << true;
-        QTest::newRow("flickers while asked") << false << QList<bool>{true, false, true} << true;
     }
     void follows_the_host()
     {
