@@ -147,6 +147,10 @@ int main(int argc, char* argv[])
         box.exec();
         return exit_codes::no_private_dir;
     }
+    // Taken over before this copy's socket appears: whoever can reach the copy (a script, the
+    // session once the tray icon shows) may end it at once, and the request waits for the
+    // event loop instead of killing the copy before it has kept its settings.
+    TerminationSignals termination;
     if (instance.is_running()) {
         if (!instance.send_message(QLatin1String(InstanceGuard::show_message), 5000))
             print(stderr,
@@ -158,9 +162,6 @@ int main(int argc, char* argv[])
 
     int result = 0;
     {
-        // Taken over before the window puts up its tray icon: a session may end the program
-        // as soon as the icon is seen, and the request waits until the event loop runs.
-        TerminationSignals termination;
         QuadronCore core(PlatformServices::system(command.demo));
         core.serve(instance); // the core lets go of the guard when it goes
         QObject::connect(&termination, &TerminationSignals::termination_requested, &core,
